@@ -93,9 +93,9 @@ void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
     currentRecord_ = 0;
     eof_ = false;
     bof_ = true;
-    // A header too small for one descriptor and its terminator, an empty record, or a file shorter than its
-    // header cannot be a table; following them would divide by zero or read past the file.
-    if (headerLength_ < 32 + 32 + 1 || recordLength_ < 1) BadHeader();
+    // A header too small for its terminator, an empty record, or a file shorter than its header cannot be a
+    // table; following them would divide by zero or read past the file.
+    if (headerLength_ < 33 || recordLength_ < 1) BadHeader();
     if (FileSize() < headerLength_) BadHeader();
     recordCount_ = CountFromFileSize();
 
@@ -140,7 +140,6 @@ void DVO_dBaseDBF::ParseDescriptors() {
         offset += f.length;
         fields_.push_back(std::move(f));
     }
-    if (fields_.empty()) BadHeader();
     // A wrong password scrambles the lengths; the field layer reports that as a password error instead.
     if (!encrypted_ && offset > recordLength_) BadHeader();
 }
