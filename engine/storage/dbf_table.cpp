@@ -348,7 +348,16 @@ void DVO_dBaseDBF::StatusUpdate(int32_t, int32_t, int32_t) {}
 DVobjMemo* DVO_dBaseDBF::OpenMemo() {
     if (memo_) return memo_.get();
     if (!hasMemo_) return nullptr;
-    memo_ = std::make_unique<DVobjMemo>(this, version_, IsReadWrite(), IsShared(), readPassword, OsName());
+    switch (version_) {
+        case 0x83:
+            memo_ = std::make_unique<DVobjMemo>(this, version_, IsReadWrite(), IsShared(), readPassword, OsName());
+            break;
+        case 0x8B:
+            memo_ = std::make_unique<DVobjMemo4>(this, version_, IsReadWrite(), IsShared(), readPassword, OsName());
+            break;
+        default:
+            memo_ = std::make_unique<DVobjFXMemo20>(this, version_, IsReadWrite(), IsShared(), readPassword, OsName());
+    }
     memo_->SetLockProtocol(lockProtocol_);
     memo_->encrypted = true;
     memo_->readPassword = readPassword;

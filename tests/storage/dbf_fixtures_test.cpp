@@ -4,63 +4,15 @@
 
 #include <filesystem>
 #include <cstring>
-#include <sstream>
 
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/errors.h"
+#include "expected_fixtures.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Hex(const uint8_t* p, size_t n) {
-    static const char* digits = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
-
-struct ExpectedTable {
-    std::string path;
-    int version = 0, headerLength = 0, recordLength = 0, records = 0, fieldCount = 0;
-    std::vector<TdvFieldDesc> fields;
-    std::vector<std::pair<int, std::string>> rows;  // record number, hex of the record
-};
-
-std::vector<ExpectedTable> LoadExpected() {
-    int status = 0;
-    std::string out = RunCommand(std::string("'") + VELMORA_ORACLE_PYTHON + "' '" + VELMORA_TESTS_DIR +
-                                     "/tools/expected_records.py' '" + FixturePath("peer") + "'",
-                                 &status);
-    EXPECT_EQ(status, 0);
-    std::vector<ExpectedTable> tables;
-    std::istringstream in(out);
-    std::string kind;
-    while (in >> kind) {
-        if (kind == "TABLE") {
-            tables.emplace_back();
-            in >> tables.back().path;
-        } else if (kind == "HEADER") {
-            ExpectedTable& t = tables.back();
-            in >> t.version >> t.headerLength >> t.recordLength >> t.records >> t.fieldCount;
-        } else if (kind == "FIELD") {
-            TdvFieldDesc f;
-            std::string type;
-            in >> f.name >> type >> f.length >> f.decimals >> f.offset;
-            f.type = type[0];
-            tables.back().fields.push_back(f);
-        } else if (kind == "REC") {
-            std::pair<int, std::string> row;
-            in >> row.first >> row.second;
-            tables.back().rows.push_back(row);
-        }
-    }
-    return tables;
-}
 
 bool Accepted(int version) {
     return version == 0x03 || version == 0x30 || version == 0x83 || version == 0x8B || version == 0xF5;
@@ -68,7 +20,7 @@ bool Accepted(int version) {
 
 TEST(PeerFixtures, EveryTableOpensWithItsHeaderAndRecordBytes) {
     if (!FixturesAvailable()) GTEST_SKIP() << "fixtures folder not found: " << FixturesDir();
-    std::vector<ExpectedTable> tables = LoadExpected();
+    std::vector<ExpectedTable> tables = LoadExpectedTables();
     ASSERT_GE(tables.size(), 20u);
     for (const ExpectedTable& e : tables) {
         SCOPED_TRACE(e.path);

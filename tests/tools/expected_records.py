@@ -6,6 +6,7 @@ For every fixture folder below the given root:
   HEADER <version> <header length> <record length> <records from file size> <field count>
   FIELD <name> <type> <length> <decimals> <offset>
   REC <recno> <hex of the whole record, deletion flag first>
+  MEMO <recno> <field> <block> <hex of the memo bytes, or - when empty>
 """
 import glob
 import json
@@ -30,3 +31,7 @@ for path in sorted(glob.glob(os.path.join(root, "*", "*", "expected.json"))):
             v = r["fields"][fd["name"]]
             record += bytes.fromhex(v["hex"]) if "hex" in v else v["raw"].encode("latin-1")
         print("REC", r["recno"], record.hex())
+        for fd in fields:
+            v = r["fields"][fd["name"]]
+            if v.get("block"):
+                print("MEMO", r["recno"], fd["name"], v["block"], v["memo_latin1"].encode("latin-1").hex() or "-")
