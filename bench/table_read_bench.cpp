@@ -19,20 +19,21 @@ namespace {
 constexpr int kRecords = 1000000;
 constexpr int kRecordLength = 100;
 
-// Builds the table once per run in the temporary folder; removed at exit.
-const std::string& TablePath() {
-    static std::string path = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data())) std::abort();
-        std::string name = dir + "/BIG.DBF";
-        CreateTable(name, 0x03, {{"ID", 'N', 9}, {"TEXT", 'C', 90}});
+// The table, built once per run in the temporary folder and removed with it at exit.
+class BenchTable {
+public:
+    BenchTable() {
+        folder_ = (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
+        if (!mkdtemp(folder_.data())) std::abort();
+        path_ = folder_ + "/BIG.DBF";
+        CreateTable(path_, 0x03, {{"ID", 'N', 9}, {"TEXT", 'C', 90}});
         std::vector<uint8_t> header;
         {
-            std::ifstream in(name, std::ios::binary);
+            std::ifstream in(path_, std::ios::binary);
             header.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
         header.pop_back();  // the end mark goes after the records
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
         std::string record(kRecordLength, ' ');
         for (int i = 1; i <= kRecords; ++i) {
@@ -41,10 +42,21 @@ const std::string& TablePath() {
             out.write(record.data(), kRecordLength);
         }
         out.put(0x1A);
-        std::atexit([] { std::filesystem::remove_all(std::filesystem::path(TablePath()).parent_path()); });
-        return name;
-    }();
-    return path;
+    }
+    ~BenchTable() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string folder_;
+    std::string path_;
+};
+
+const std::string& TablePath() {
+    static BenchTable table;
+    return table.Path();
 }
 
 void BM_GetRecordNext(benchmark::State& state) {
