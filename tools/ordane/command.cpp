@@ -1,0 +1,30 @@
+#include "tools/ordane/command.h"
+
+#include "engine/storage/dbf_fields.h"
+
+namespace ordane {
+
+CLI::App* Command::AddSubcommand(CLI::App& app, const std::string& name, const std::string& description) {
+    sub_ = app.add_subcommand(name, description);
+    sub_->add_option("--codepage", codePage_, "Code page of the table's text")
+        ->check(CLI::IsMember({437, 850, 1252}))
+        ->capture_default_str();
+    sub_->add_option("--password", password_, "Password of an encrypted table");
+    sub_->add_flag("--exclusive", exclusive_, "Open the files without sharing");
+    return sub_;
+}
+
+std::unique_ptr<DVO_dBaseFld> Command::OpenTable(const std::string& name, bool readWrite) const {
+    return std::make_unique<DVO_dBaseFld>(name, password_, readWrite, !exclusive_);
+}
+
+std::vector<std::unique_ptr<Command>> AllCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(MakeInfoCommand());
+    commands.push_back(MakeDumpCommand());
+    commands.push_back(MakeCreateCommand());
+    commands.push_back(MakeImportCommand());
+    return commands;
+}
+
+}  // namespace ordane
