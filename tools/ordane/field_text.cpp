@@ -161,12 +161,21 @@ Json FieldValue(DVO_dBaseFld& t, const TdvFieldDesc& f, int codePage, bool raw) 
 std::string CsvText(const Json& value) {
     if (value.is_null()) return {};
     if (value.is_string()) return value.get<std::string>();
+    if (value.is_number_float()) {
+        // Whole numbers without the ".0" a JSON writer adds.
+        double d = value.get<double>();
+        if (std::floor(d) == d && std::fabs(d) < 1e15) return std::to_string(static_cast<long long>(d));
+    }
     return value.dump();
 }
 
 void StoreValue(DVO_dBaseFld& t, const TdvFieldDesc& f, const Json& value, int codePage) {
-    if (value.is_null()) return;  // the blank record already holds "no value"
     const std::string text = value.is_string() ? value.get<std::string>() : std::string();
+    if (value.is_null() || (value.is_string() && Trim(text).empty() && (f.type == 'N' || f.type == 'F'))) {
+        // No value: a blank record holds zero in numbers, but an absent number is stored as blanks.
+        if ((f.type == 'N' || f.type == 'F') && !IsVfpBinary(t, f)) t.FieldPut(f.number, "");
+        return;
+    }
     if (IsMemo(t, f)) {
         if (!value.is_string()) BadValue(f, value);
         std::string bytes = f.type == 'M' ? os::FromUtf8(text, codePage) : Base64Decode(text);

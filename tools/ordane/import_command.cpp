@@ -4,6 +4,7 @@
 #include <map>
 
 #include "engine/storage/dbf_fields.h"
+#include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
 #include "tools/ordane/command.h"
 #include "tools/ordane/csv.h"
@@ -27,9 +28,9 @@ public:
         if (!in) throw UsageError("cannot read " + from_);
         table_ptr_ = OpenTable(table_, true);
         DVO_dBaseFld& t = *table_ptr_;
-        std::string ext = from_.size() >= 4 ? os::LowerCase(from_.substr(from_.size() - 4)) : "";
+        const std::string lower = os::LowerCase(from_);
         long count = 0;
-        if (ext == ".csv") {
+        if (lower.ends_with(".csv")) {
             CsvReader reader(in);
             std::vector<std::string> header, row;
             if (!reader.Next(header)) return kExitOk;
@@ -50,7 +51,7 @@ public:
                 Append(false);
                 ++count;
             }
-        } else if (ext == "json" || ext == "onl") {
+        } else if (lower.ends_with(".jsonl") || lower.ends_with(".json")) {
             std::string line;
             int lineNumber = 0;
             while (std::getline(in, line)) {
@@ -78,11 +79,24 @@ public:
     }
 
 private:
+    // Appends the record buffer. Other processes may be appending to the same table: a refused append lock
+    // writes nothing, so the append is tried again for a while, as memo and index locks are.
     void Append(bool deleted) {
         DVO_dBaseFld& t = *table_ptr_;
-        t.AppendRecord();
+        for (int attempt = 1;; ++attempt) {
+            try {
+                t.AppendRecord();
+                break;
+            } catch (const EOrdaneError& e) {
+                if (e.Code() != 33 || attempt >= kAppendAttempts) throw;
+                os::Sleep(kAppendRetryMilliseconds);
+            }
+        }
         if (deleted) t.DeleteRecord();
     }
+
+    static constexpr int kAppendAttempts = 200;
+    static constexpr int kAppendRetryMilliseconds = 25;
 
     std::string table_;
     std::string from_;
