@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "engine/expr/table_bindings.h"
 #include "engine/storage/errors.h"
 #include "tools/ordane/command.h"
 
@@ -11,6 +12,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    StartExpressionEngine();
     CLI::App app{"ordane: read, check and write xBase tables, memo files and indexes"};
     app.set_version_flag("--version", std::string("ordane ") + VELMORA_VERSION);
     app.require_subcommand(1);
