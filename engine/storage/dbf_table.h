@@ -139,6 +139,9 @@ protected:
     std::vector<uint8_t>& DescriptorArea() { return descriptors_; }
     void SetEncrypted(bool on) { encrypted_ = on; }
     void MarkHeaderDirty() { headerDirty_ = true; }
+    // The table handler positions through its order and filter and sets the end flags itself.
+    void SetEof(bool on) { eof_ = on; }
+    void SetBof(bool on) { bof_ = on; }
     uint64_t RecordOffset(int32_t n) const;
     // The range enciphered as the descriptor area (header length - 33, or - 296 for 0x30 tables; never < 0).
     int32_t CipherAreaLength() const;

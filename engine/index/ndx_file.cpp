@@ -1,0 +1,562 @@
+#include "engine/index/ndx_file.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/index/sort_ndx.h"
+#include "engine/storage/dbf_date.h"
+#include "engine/storage/errors.h"
+
+namespace {
+constexpr int32_t kBlock = DVobjNDXFile::kBlockSize;
+constexpr double kBlankDate = 1e100;
+constexpr double kMaxNumber = 1.7e308;
+constexpr int32_t kMaxKeyLength = 239;  // the sorter takes key length + 1 <= 240 bytes
+constexpr int32_t kExpressionRoom = kBlock - 24;
+
+int32_t GetLong(const uint8_t* p) {
+    return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
+                                (uint32_t{p[3]} << 24));
+}
+int16_t GetShort(const uint8_t* p) { return static_cast<int16_t>(uint16_t{p[0]} | (uint16_t(p[1]) << 8)); }
+void PutLong(uint8_t* p, int32_t v) {
+    const uint32_t u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
+}
+void PutShort(uint8_t* p, int32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// Holds the whole-file lock of a shared file for a scope (a file not shared needs none).
+class WholeLock {
+public:
+    explicit WholeLock(DVobjIndexFile* file) : disk_(file->Disk()) {
+        if (!disk_->IsShared()) return;
+        if (!disk_->LockWhole())
+            throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
+                               subcode::kNone);
+        held_ = true;
+    }
+    ~WholeLock() {
+        if (held_) disk_->UnlockRegion();
+    }
+    WholeLock(const WholeLock&) = delete;
+    WholeLock& operator=(const WholeLock&) = delete;
+
+private:
+    DVO_DiskFile* disk_;
+    bool held_ = false;
+};
+
+// Restores the table's current record after a build walked the table.
+class RecordScope {
+public:
+    explicit RecordScope(TdvIndexOwner* owner) : owner_(owner), record_(owner->CurrentRecord()) {}
+    ~RecordScope() {
+        try {
+            if (record_ >= 1 && record_ <= owner_->RecordCount()) owner_->ReadRecordPhysical(record_);
+        } catch (...) {
+            // The build's own failure, if any, is the one worth reporting.
+        }
+    }
+    RecordScope(const RecordScope&) = delete;
+    RecordScope& operator=(const RecordScope&) = delete;
+
+private:
+    TdvIndexOwner* owner_;
+    int32_t record_;
+};
+}  // namespace
+
+// --- DVobjNDXTag ---------------------------------------------------------------------------------------------
+
+DVobjNDXTag::DVobjNDXTag(DVobjNDXFile* file) : DVobjIndexTag(file), file_(file) {}
+
+DVobjNDXTag::~DVobjNDXTag() {
+    try {
+        ReleaseNodes();
+    } catch (...) {
+        // Nothing sensible can be done with a failed final write here.
+    }
+}
+
+void DVobjNDXTag::ConvertKey(DVobjIndexKeyData& key, bool trimBlanks) {
+    if (keyType_ == 'D' && datesAsText_) {
+        if (key.Kind() == vkDate || key.Kind() == vkNumber) {
+            const int32_t day = key.Kind() == vkDate ? key.AsDate() : static_cast<int32_t>(key.AsNumber());
+            key.SetText(day > 0 ? DBFDate().JulianToStorage(day) : std::string());
+        }
+        if (trimBlanks) key.TrimRight();
+        return;
+    }
+    switch (keyType_) {
+    case 'N':
+        if (key.Kind() != vkNumber) key.SetNumber(key.IsEmpty() ? 0.0 : key.AsNumber());
+        break;
+    case 'D':
+        if (key.Kind() != vkNumber) {
+            const int32_t day = key.IsEmpty() ? 0 : key.AsDate();
+            if (dateBase_ != 0) key.SetNumber(day < 0.1 ? 0.0 : static_cast<double>(day - dateBase_));
+            else key.SetNumber(day < 0.1 ? kBlankDate : static_cast<double>(day));
+        }
+        break;
+    default:
+        if (key.Kind() != vkText && !key.IsEmpty()) key.SetText(key.AsText());
+        if (keyLength_ > 0 && key.Size() > keyLength_) key.SetSize(keyLength_);
+        if (trimBlanks) key.TrimRight();
+        break;
+    }
+}
+
+bool DVobjNDXTag::LayOut(int resultType, int32_t textLength) {
+    switch (resultType) {
+    case exptype::kText:
+    case exptype::kLogical:
+        if (textLength < 1 || textLength > kMaxKeyLength) return false;
+        keyType_ = 'C';
+        keyLength_ = textLength;
+        break;
+    case exptype::kNumber:
+        keyType_ = 'N';
+        keyLength_ = 12;
+        break;
+    case exptype::kDate:
+        keyType_ = 'D';
+        keyLength_ = 8;
+        break;
+    default:
+        return false;
+    }
+    entryLength_ = (keyLength_ + 8 + 3) / 4 * 4;
+    keysPerPage_ = 504 / entryLength_;
+    return true;
+}
+
+bool DVobjNDXTag::DefineTag(const std::string& name, const std::string& keyExpression, bool unique,
+                            bool ascending, const std::string& forExpression) {
+    TdvIndexOwner* table = file_->Owner();
+    if (!table) return false;
+    DVobjIndexTag::DefineTag(name, keyExpression, unique, ascending, forExpression);
+    if (!keyHandler_) return false;
+    DVobjIndexKeyData probe(256);
+    const int type = keyHandler_->Evaluate(probe);
+    const int32_t length = type == exptype::kLogical ? 1 : probe.Size();
+    if (!LayOut(type, length)) return false;
+    datesAsText_ = false;
+    headerPosition_ = 0;
+    uint8_t zero[kBlock] = {};
+    file_->WritePage(0, zero);
+    if (table->RecordCount() == 0) {
+        root_ = file_->AllocatePage();
+        file_->WritePage(root_, zero);
+    } else {
+        Build();
+    }
+    headerDirty_ = true;
+    WriteHeader();
+    return true;
+}
+
+void DVobjNDXTag::Build() {
+    TdvIndexOwner* table = file_->Owner();
+    if (!table || !keyHandler_)
+        file_->ReportError(idxerr::kNoTable, idxsub::kBuild, file_->FileName());
+    ReleaseNodes();
+    DVobjSortNdx sorter(file_, this);
+    {
+        RecordScope keep(table);
+        const int32_t count = table->RecordCount();
+        table->StatusUpdate(-1, 1, count);
+        DVobjIndexKeyData key(256);
+        // Every physical record, deleted ones included: an xBase index holds them all.
+        for (int32_t n = 1; n <= count; ++n) {
+            table->ReadRecordPhysical(n);
+            table->StatusUpdate(1, n, 0);
+            if (hasFor_ && !EvaluateFor()) continue;
+            keyHandler_->Evaluate(key);
+            ConvertKey(key, true);
+            sorter.Add(key, n);
+        }
+        table->StatusUpdate(0, 0, 0);
+    }
+    root_ = sorter.WritePages(table);
+    headerDirty_ = true;
+    WriteHeader();
+}
+
+void DVobjNDXTag::StoreKey(const DVobjIndexKeyData& key, uint8_t* out) const {
+    const int32_t room = entryLength_ - 8;
+    if (keyType_ == 'C' || datesAsText_) {
+        std::memset(out, ' ', static_cast<size_t>(keyLength_));
+        if (room > keyLength_) std::memset(out + keyLength_, 0, static_cast<size_t>(room - keyLength_));
+        const int32_t n = key.Size() < keyLength_ ? key.Size() : keyLength_;
+        if (n > 0) std::memcpy(out, key.Data(), static_cast<size_t>(n));
+        return;
+    }
+    std::memset(out, 0, static_cast<size_t>(room));
+    const double d = key.IsEmpty() ? 0.0 : key.AsNumber();
+    std::memcpy(out, &d, 8);
+}
+
+int32_t DVobjNDXTag::RootPage() {
+    uint8_t header[kBlock];
+    file_->ReadPage(0, header);
+    const int32_t root = GetLong(header);
+    if (!file_->PageInFile(root))
+        file_->ReportError(idxerr::kBadPointer, idxsub::kReadHeader,
+                           file_->FileName() + ": root block " + std::to_string(root) + " lies outside the file");
+    root_ = root;
+    return root;
+}
+
+void DVobjNDXTag::ReadNode(int32_t page, DVobjIndexKey& node) {
+    const std::string& name = file_->FileName();
+    if (!file_->PageInFile(page))
+        file_->ReportError(idxerr::kBadPointer, idxsub::kReadNode,
+                           name + ": block " + std::to_string(page) + " lies outside the file");
+    uint8_t buf[kBlock];
+    file_->ReadPage(page, buf);
+    const int32_t n = static_cast<uint16_t>(GetShort(buf));
+    const bool interior = GetLong(buf + 4) != 0;
+    const int32_t entries = interior ? n + 1 : n;
+    // The last entry of an interior page needs only its child word.
+    const int32_t bytes = interior ? 4 + n * entryLength_ + 4 : 4 + n * entryLength_;
+    if (n > keysPerPage_ || bytes > kBlock)
+        file_->ReportError(idxerr::kBadPage, idxsub::kReadNode,
+                           name + ": block " + std::to_string(page) + " holds " + std::to_string(n) +
+                               " keys, more than a page takes");
+    node.Resize(entries);
+    node.page_ = page;
+    node.kind_ = interior ? nodekind::kInterior : nodekind::kLeaf;
+    node.position_ = -1;
+    node.dirty_ = false;
+    node.split_ = false;
+    const bool text = keyType_ == 'C' || datesAsText_;
+    const int32_t keyBytes = keyLength_ < entryLength_ - 8 ? keyLength_ : entryLength_ - 8;
+    for (int32_t i = 0; i < entries; ++i) {
+        const uint8_t* e = buf + 4 + i * entryLength_;
+        DVobjIndexKeyData* k = node.Entry(i);
+        k->OrderRecord = 0;
+        if (interior) {
+            k->Target = GetLong(e);
+            if (k->Target <= 0)
+                file_->ReportError(idxerr::kBadPointer, idxsub::kReadNode,
+                                   name + ": block " + std::to_string(page) + " has a bad child pointer");
+        } else {
+            k->Target = GetLong(e + 4);
+            if (k->Target <= 0)
+                file_->ReportError(idxerr::kBadPage, idxsub::kReadNode,
+                                   name + ": block " + std::to_string(page) + " has a bad record number");
+        }
+        if (interior && i == n) {
+            if (text) k->SetText("\xFF");
+            else k->SetNumber(kMaxNumber);
+            continue;
+        }
+        if (text) {
+            int32_t len = keyBytes;
+            while (len > 0 && (e[8 + len - 1] == ' ' || e[8 + len - 1] == 0)) --len;
+            k->SetText(std::string_view(reinterpret_cast<const char*>(e + 8), static_cast<size_t>(len)));
+        } else {
+            double d;
+            std::memcpy(&d, e + 8, 8);
+            k->SetNumber(d);
+        }
+    }
+}
+
+void DVobjNDXTag::WriteNode(DVobjIndexKey& node) {
+    if (node.kind_ == nodekind::kNewRoot || node.kind_ == nodekind::kTransient) node.kind_ = nodekind::kInterior;
+    if (node.Count() == 0) node.kind_ = nodekind::kLeaf;  // an emptied interior page becomes an empty leaf
+    const bool interior = !node.IsLeaf();
+    const int32_t total = node.Count32();
+    const int32_t capacity = keysPerPage_;
+    uint8_t buf[kBlock];
+    int32_t index = 0;
+    int32_t chunk = total > capacity ? total - total / 2 : total;
+    for (;;) {
+        std::memset(buf, 0, sizeof(buf));
+        for (int32_t i = 0; i < chunk; ++i) {
+            const DVobjIndexKeyData* k = node.Entry(index + i);
+            uint8_t* e = buf + 4 + i * entryLength_;
+            PutLong(interior ? e : e + 4, k->Target);
+            StoreKey(*k, e + 8);
+        }
+        PutShort(buf, interior ? chunk - 1 : chunk);
+        const int32_t remaining = total - index - chunk;
+        if (remaining <= 0) break;
+        // The first part goes to a new block at the end of the file; the rest stays on the node's page.
+        DVobjIndexKeyData separator;
+        separator.CopyFrom(*node.Entry(index + chunk - 1));
+        separator.Target = file_->AllocatePage();
+        node.LinkNewLeft(separator);
+        file_->WritePage(separator.Target, buf);
+        index += chunk;
+        chunk = remaining < capacity ? remaining : capacity;
+    }
+    file_->WritePage(node.page_, buf);
+    node.dirty_ = false;
+}
+
+void DVobjNDXTag::ReadHeader() {
+    uint8_t h[kBlock];
+    file_->ReadPage(0, h);
+    root_ = GetLong(h);
+    keyLength_ = GetShort(h + 12);
+    keysPerPage_ = GetShort(h + 14);
+    storedKeyType_ = GetShort(h + 16);
+    entryLength_ = GetShort(h + 18);
+    unique_ = (h[23] & 1) != 0;
+    int32_t len = 0;
+    while (len < kExpressionRoom && h[24 + len] != 0) ++len;
+    keyExpression_.assign(reinterpret_cast<const char*>(h + 24), static_cast<size_t>(len));
+    while (!keyExpression_.empty() && keyExpression_.back() == ' ') keyExpression_.pop_back();
+    headerDirty_ = false;
+    std::string problem;
+    if (keyLength_ < 1 || keyLength_ > kBlock - 12) problem = "key length " + std::to_string(keyLength_);
+    else if (entryLength_ < keyLength_ + 8 || entryLength_ > kBlock - 4)
+        problem = "entry length " + std::to_string(entryLength_);
+    else if (keysPerPage_ < 1 || 4 + keysPerPage_ * entryLength_ > kBlock)
+        problem = "keys per page " + std::to_string(keysPerPage_);
+    else if (len == kExpressionRoom || keyExpression_.empty()) problem = "key expression";
+    else if (!file_->PageInFile(root_)) problem = "root block " + std::to_string(root_);
+    if (!problem.empty()) {
+        file_->MarkFailed(file_->FileName() + ": header " + problem + " does not fit the file");
+        return;
+    }
+    keyType_ = storedKeyType_ == 1 ? 'N' : 'C';
+    TdvIndexOwner* table = file_->Owner();
+    if (!table) return;
+    int type = exptype::kNone;
+    try {
+        PrepareKeyExpression();
+        DVobjIndexKeyData probe(256);
+        if (keyHandler_) type = keyHandler_->Evaluate(probe);
+    } catch (const std::exception& e) {
+        file_->MarkFailed(file_->FileName() + ": key expression " + keyExpression_ + ": " + e.what());
+        return;
+    }
+    switch (type) {
+    case exptype::kNumber:
+        keyType_ = 'N';
+        break;
+    case exptype::kDate:
+        keyType_ = 'D';
+        // One writer keeps date keys as "yyyymmdd" text (key type word 0, key length 8): seek them as such.
+        datesAsText_ = storedKeyType_ == 0 && keyLength_ == 8;
+        if (!datesAsText_) DetectDateBase();
+        break;
+    case exptype::kText:
+    case exptype::kLogical:
+        keyType_ = 'C';
+        break;
+    default:
+        file_->MarkFailed(file_->FileName() + ": key expression " + keyExpression_ + " gives no key");
+        return;
+    }
+}
+
+void DVobjNDXTag::DetectDateBase() {
+    constexpr double kFirstJulian = 1721426.0;  // 0001-01-01: every Julian day key lies above it
+    constexpr int32_t kDaysBefore1900 = 2415021;
+    constexpr int kProbe = 64;
+    try {
+        bool small = false;
+        LoadRoot();
+        for (int side = 0; side < 2 && !small; ++side) {
+            bool ok = side == 0 ? rootNode_->First() : rootNode_->Last();
+            for (int i = 0; ok && i < kProbe; ++i) {
+                const DVobjIndexKeyData* e = rootNode_->CurrentEntry();
+                const double d = e ? e->AsNumber() : 0.0;
+                if (d != 0.0 && d != kBlankDate) {
+                    small = d > 0.0 && d < kFirstJulian;
+                    break;
+                }
+                ok = side == 0 ? rootNode_->Next() : rootNode_->Prior();
+            }
+        }
+        rootNode_.reset();
+        if (small) dateBase_ = kDaysBefore1900;
+    } catch (const EOrdaneError& e) {
+        rootNode_.reset();
+        file_->MarkFailed(e.what());
+    }
+}
+
+void DVobjNDXTag::WriteHeader() {
+    if (!headerDirty_) return;
+    uint8_t h[kBlock] = {};
+    PutLong(h, root_);
+    PutLong(h + 4, file_->AllocationEnd() >= 0 ? file_->AllocationEnd() : file_->FindAllocationEnd());
+    const bool numeric = (keyType_ == 'N' || keyType_ == 'D' || keyType_ == 'F') && !datesAsText_;
+    PutShort(h + 12, numeric ? 8 : keyLength_);
+    PutShort(h + 14, keysPerPage_);
+    PutShort(h + 16, numeric ? 1 : 0);
+    PutShort(h + 18, entryLength_);
+    h[23] = unique_ ? 1 : 0;
+    const size_t n = keyExpression_.size() < static_cast<size_t>(kExpressionRoom - 1)
+                         ? keyExpression_.size()
+                         : static_cast<size_t>(kExpressionRoom - 1);
+    std::memcpy(h + 24, keyExpression_.data(), n);
+    file_->WritePage(0, h);
+    headerDirty_ = false;
+}
+
+// --- DVobjNDXFile --------------------------------------------------------------------------------------------
+
+DVobjNDXFile::DVobjNDXFile(TdvIndexOwner* owner, bool overwrite, bool create, bool readOnly, bool shared,
+                           const std::string& fileName)
+    : DVobjIndexFile(owner, overwrite, create, readOnly, shared, fileName, ".NDX") {
+    if (!opened_ || disk_->FileSize() == 0) return;
+    allocationEnd_ = -1;
+    auto* tag = new DVobjNDXTag(this);
+    tags_.Add(tag);
+    const std::string base = fileName_.substr(0, fileName_.rfind('.'));
+    tag->name_ = base;
+    tag->ReadHeader();
+    if (failed_) tags_.Remove(tag);
+}
+
+DVobjNDXFile::~DVobjNDXFile() {
+    try {
+        CloseTags();
+    } catch (...) {
+        // See the base: destruction never throws.
+    }
+}
+
+DVobjIndexTag* DVobjNDXFile::CreateTag(const std::string&, const std::string& keyExpression, bool unique,
+                                       bool ascending, const std::string& forExpression) {
+    if (!opened_ || !owner_) return nullptr;
+    {
+        // Compile and lay out first: a key that cannot be indexed must not cost the file its old contents.
+        DVobjNDXTag probe(this);
+        std::unique_ptr<TdvKeyExpression> key = owner_->CompileExpression(keyExpression);
+        if (!forExpression.empty()) owner_->CompileExpression(forExpression);
+        DVobjIndexKeyData value(256);
+        const int type = key->Evaluate(value);
+        if (!probe.LayOut(type, type == exptype::kLogical ? 1 : value.Size())) return nullptr;
+    }
+    WholeLock lock(this);
+    CloseTags();
+    failed_ = false;
+    // A rebuilt file holds nothing of the old one, so the same table always gives the same bytes.
+    disk_->Truncate(0);
+    ForgetPages();
+    allocationEnd_ = 0;
+    auto* tag = new DVobjNDXTag(this);
+    tags_.Add(tag);
+    tag->name_ = fileName_.substr(0, fileName_.rfind('.'));
+    tag->headerPosition_ = AllocatePage();
+    if (!tag->DefineTag(tag->name_, keyExpression, unique, ascending, forExpression)) {
+        tags_.Remove(tag);
+        return nullptr;
+    }
+    return tag;
+}
+
+int32_t DVobjNDXFile::FindAllocationEnd() {
+    const int64_t size = disk_->FileSize();
+    allocationEnd_ = static_cast<int32_t>((size + kBlock - 1) / kBlock);
+    return allocationEnd_;
+}
+
+int32_t DVobjNDXFile::AllocatePage() {
+    if (allocationEnd_ < 0) FindAllocationEnd();
+    // Other programs trust the header's block count: a block handed out makes the header due for writing.
+    if (DVobjNDXTag* tag = Tag()) tag->headerDirty_ = true;
+    return allocationEnd_++;
+}
+
+int32_t DVobjNDXFile::BlocksOnDisk() {
+    const int64_t size = disk_->FileSize();
+    int64_t blocks = (size + kBlock - 1) / kBlock;
+    // Blocks handed out but not yet written count as the file's too.
+    if (allocationEnd_ > blocks) blocks = allocationEnd_;
+    return static_cast<int32_t>(blocks);
+}
+
+bool DVobjNDXFile::PageInFile(int32_t block) {
+    if (block >= 1 && block < knownBlocks_) return true;
+    knownBlocks_ = BlocksOnDisk();
+    return block >= 1 && block < knownBlocks_;
+}
+
+DVobjNDXFile::CachedPage* DVobjNDXFile::CacheSlot(int32_t block, const uint8_t* page) {
+    // Only a file nobody else may change can keep pages between reads.
+    if (disk_->IsShared() || block < 0) return nullptr;
+    if (!cache_) cache_ = std::make_unique<CachedPage[]>(2 * kCacheSlots);
+    const size_t at = static_cast<size_t>(block) % kCacheSlots;
+    // Interior pages (and the header) have their own half, so the many leaves never push them out.
+    CachedPage* upper = &cache_[at];
+    CachedPage* lower = &cache_[kCacheSlots + at];
+    if (!page) return upper->block == block ? upper : lower;
+    const bool interior = block == 0 || GetLong(page + 4) != 0;
+    return interior ? upper : lower;
+}
+
+void DVobjNDXFile::ForgetPages() {
+    cache_.reset();
+    knownBlocks_ = 0;
+}
+
+bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer) {
+    ++pageReads_;
+    CachedPage* slot = CacheSlot(block, nullptr);
+    if (slot && slot->block == block) {
+        std::memcpy(buffer, slot->bytes, kBlock);
+        return true;
+    }
+    const bool whole = ReadBlock(static_cast<int64_t>(block) * kBlock, buffer, kBlock);
+    if (whole) Remember(block, buffer);
+    return whole;
+}
+
+void DVobjNDXFile::WritePage(int32_t block, const uint8_t* buffer) {
+    WriteBlock(static_cast<int64_t>(block) * kBlock, buffer, kBlock);
+    if (block >= knownBlocks_ && knownBlocks_ > 0) knownBlocks_ = block + 1;
+    Remember(block, buffer);
+}
+
+void DVobjNDXFile::Remember(int32_t block, const uint8_t* page) {
+    CachedPage* slot = CacheSlot(block, page);
+    if (!slot) return;
+    // A page may change from leaf to interior: never leave a stale copy in the other half.
+    CachedPage* other = CacheSlot(block, nullptr);
+    if (other != slot && other->block == block) other->block = -1;
+    slot->block = block;
+    std::memcpy(slot->bytes, page, kBlock);
+}
+
+void DVobjNDXFile::Reencrypt() {
+    ForgetPages();
+    DVobjIndexFile::Reencrypt();
+}
+
+void DVobjNDXFile::EmptyFile() {
+    DVobjNDXTag* tag = Tag();
+    if (!tag) return;
+    WholeLock lock(this);
+    tag->ReleaseNodes();
+    disk_->Truncate(2 * kBlock);
+    ForgetPages();
+    tag->root_ = 1;
+    allocationEnd_ = 2;
+    tag->headerDirty_ = true;
+    tag->WriteHeader();
+    uint8_t zero[kBlock] = {};
+    WritePage(1, zero);
+}
+
+void DVobjNDXFile::Reindex() {
+    DVobjNDXTag* tag = Tag();
+    if (!tag) return;
+    WholeLock lock(this);
+    EmptyFile();
+    allocationEnd_ = 1;
+    // The build overwrites the empty root from block 1 on; cut what a smaller tree leaves behind.
+    disk_->Truncate(kBlock);
+    ForgetPages();
+    tag->Build();
+}
