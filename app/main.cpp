@@ -1,32 +1,26 @@
-// Velmora's entry point. Until the main window exists, the program opens the bundled screensaver table the way
-// the window will (read-only, shared) and lists its titles with the program each one runs.
+// Velmora's entry point. Until the main window exists, the program opens the screensaver table the way the
+// window will (read-only and shared, from the program's own folder, with TITLE.NDX kept in step but no tag
+// selected) and lists its titles in physical order with the program each one runs.
 #include <cstdio>
 #include <string>
 
-#include "engine/storage/dbf_table.h"
+#include "engine/cursor/db_handler.h"
+#include "engine/expr/table_bindings.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
 
-namespace {
-std::string FieldText(const DVO_dBaseDBF& table, const TdvFieldDesc& field) {
-    std::string text(reinterpret_cast<const char*>(table.RecordBuffer()) + field.offset,
-                     static_cast<size_t>(field.length));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return os::ToUtf8(text, os::OemCodePage());
-}
-}  // namespace
-
 int main(int argc, char** argv) {
-    std::string folder = argc > 1 ? argv[1] : VELMORA_SAMPLE_DIR;
+    StartExpressionEngine();
+    const std::string folder = argc > 1 ? argv[1] : os::ProgramFolder();
     try {
-        DVO_dBaseDBF table(folder + "/file0feed.dbf", "", false, true);
+        DVO_dBHandler table(folder + "/file0feed.dbf", "", false, true);
+        table.useDeleted = false;
+        table.OpenIndexList(folder + "/TITLE.NDX", "");
         std::printf("Velmora: the window is not built yet; listing %s instead.\n", table.Name().c_str());
-        const auto& fields = table.Fields();
         for (table.GetRecord(recreq::kFirst); !table.Eof(); table.GetRecord(recreq::kNext)) {
-            if (table.IsDeleted()) continue;
-            std::printf("%3d  %-40s", table.CurrentRecord(), FieldText(table, fields[0]).c_str());
-            if (fields.size() > 1) std::printf("  %s", FieldText(table, fields[1]).c_str());
-            std::printf("\n");
+            std::string title = os::ToUtf8(table.StringGetN("TITLE"), os::OemCodePage());
+            std::string program = os::ToUtf8(table.StringGetN("EXENAME"), os::OemCodePage());
+            std::printf("%3d  %-40s  %s\n", table.CurrentRecord(), title.c_str(), program.c_str());
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velmora: %s\n", e.what());

@@ -174,11 +174,13 @@ TEST(OrdaneTool, ImportedRecordsDumpBackTheSame) {
     EXPECT_EQ(Ordane("import " + Quote(copy) + " --from " + Quote(dir.File("bad2.csv")), &err).status, 2);
 }
 
-// Several processes import into one shared table at once; every record arrives exactly once.
+// Several processes import into one shared table at once; every record and index entry arrives exactly once.
 TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
     TempDir dir;
     std::string table = dir.File("shared.dbf");
+    std::string ndx = dir.File("WHO.NDX");
     ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0x03 --fields 'WHO C(2); N N(5)'").status, 0);
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --tag WHO --key 'WHO+STR(N,5)'").status, 0);
     const int kProcesses = 3, kRecords = 400;
     for (int p = 0; p < kProcesses; ++p) {
         std::ofstream csv(dir.File("p" + std::to_string(p) + ".csv"));
@@ -189,7 +191,7 @@ TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
     for (int p = 0; p < kProcesses; ++p) {
         children.push_back(std::make_unique<ChildProcess>([&, p](ChildProcess&) {
             int status = 0;
-            RunCommand(Quote(ORDANE_PATH) + " import " + Quote(table) + " --from " +
+            RunCommand(Quote(ORDANE_PATH) + " import " + Quote(table) + " --index " + Quote(ndx) + " --from " +
                            Quote(dir.File("p" + std::to_string(p) + ".csv")) + " 2>/dev/null",
                        &status);
             return status;
@@ -205,6 +207,79 @@ TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
     }
     for (const auto& row : seen)
         for (int count : row) EXPECT_EQ(count, 1);
+    Result verified = Ordane("verify " + Quote(table) + " --index " + Quote(ndx));
+    EXPECT_EQ(verified.status, 0) << verified.out;
+}
+
+// Index commands over a table the tool builds: build, order, seek, keys, upkeep on import, verify, reindex.
+TEST(OrdaneTool, IndexCommandsBuildSeekWalkAndVerify) {
+    TempDir dir;
+    std::string table = dir.File("t.dbf"), ndx = dir.File("NAME.NDX"), num = dir.File("N.NDX");
+    ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0x03 --fields 'NAME C(10); N N(5); D D'").status, 0);
+    std::ofstream(dir.File("a.csv")) << "NAME,N,D\npear,3,2020-01-03\napple,1,2020-01-01\nfig,2,\n";
+    ASSERT_EQ(Ordane("import " + Quote(table) + " --from " + Quote(dir.File("a.csv"))).status, 0);
+    std::string err;
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --tag NAME --key 'UPPER(NAME)'", &err).status,
+              0) << err;
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(num) + " --tag N --key N").status, 0);
+    EXPECT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(dir.File("x.cdx")) + " --tag X --key N", &err).status, 2);
+    EXPECT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(dir.File("y.ndx")) + " --tag Y --key 'NOPE+1'", &err).status, 1);
+
+    // New records reach the index files named on import.
+    std::ofstream(dir.File("b.csv")) << "NAME,N\nbanana,4\n";
+    ASSERT_EQ(Ordane("import " + Quote(table) + " --index " + Quote(ndx) + " --index " + Quote(num) + " --from " +
+                     Quote(dir.File("b.csv")))
+                  .status,
+              0);
+    auto names = [&](const std::string& args) {
+        std::string joined;
+        for (const Json& r : Lines(Ordane("dump " + Quote(table) + " " + args).out))
+            joined += r["fields"]["NAME"].get<std::string>() + " ";
+        return joined;
+    };
+    EXPECT_EQ(names(""), "pear apple fig banana ");
+    EXPECT_EQ(names("--index " + Quote(ndx) + " --tag NAME"), "apple banana fig pear ");
+    EXPECT_EQ(names("--index " + Quote(num) + " --tag N --filter 'N > 1'"), "fig pear banana ");
+    EXPECT_EQ(Ordane("dump " + Quote(table) + " --index " + Quote(ndx) + " --tag NOSUCH", &err).status, 1);
+    EXPECT_NE(err.find("Cannot find index tag NOSUCH"), std::string::npos) << err;
+    EXPECT_EQ(Ordane("dump " + Quote(table) + " --filter 'N +'", &err).status, 1);
+
+    std::vector<Json> keys = Lines(Ordane("keys " + Quote(ndx) + " --table " + Quote(table)).out);
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(keys[0], Json::parse(R"({"recno":2,"key":"APPLE"})"));
+    EXPECT_EQ(Lines(Ordane("keys " + Quote(num) + " --table " + Quote(table)).out)[3], Json::parse(R"({"recno":4,"key":4.0})"));
+
+    Result found = Ordane("seek " + Quote(table) + " --index " + Quote(ndx) + " BAN");
+    ASSERT_EQ(found.status, 0);
+    EXPECT_EQ(Lines(found.out)[0]["recno"], 4);
+    EXPECT_EQ(Ordane("seek " + Quote(table) + " --index " + Quote(ndx) + " --exact BAN", &err).status, 1);
+    EXPECT_EQ(err, "not found\n");
+    EXPECT_EQ(Lines(Ordane("seek " + Quote(table) + " --index " + Quote(num) + " 2").out)[0]["recno"], 3);
+
+    Result verified = Ordane("verify " + Quote(table) + " --index " + Quote(ndx) + " --index " + Quote(num));
+    EXPECT_EQ(verified.status, 0) << verified.out;
+    EXPECT_EQ(Lines(verified.out)[0], Json::parse(R"({"tag":"NAME","keys":4,"ok":true,"problems":[]})"));
+
+    // A record appended behind the index's back is reported, and a rebuild mends it.
+    ASSERT_EQ(Ordane("import " + Quote(table) + " --from " + Quote(dir.File("b.csv"))).status, 0);
+    Result stale = Ordane("verify " + Quote(table) + " --index " + Quote(ndx));
+    EXPECT_EQ(stale.status, 3);
+    EXPECT_EQ(Lines(stale.out)[0]["ok"], false);
+    EXPECT_EQ(Ordane("reindex " + Quote(table) + " --index " + Quote(ndx)).status, 0);
+    EXPECT_EQ(Ordane("verify " + Quote(table) + " --index " + Quote(ndx)).status, 0);
+}
+
+// The peer-made NDX files check sound and walk in the order other programs wrote.
+TEST(OrdaneTool, VerifyAcceptsPeerIndexes) {
+    if (!FixturesAvailable()) GTEST_SKIP() << "fixtures folder not found: " << FixturesDir();
+    TempDir dir;
+    for (const char* file : {"PEOPLE.DBF", "LNAME.NDX", "AMOUNT.NDX", "BORN.NDX", "ULNAME.NDX"})
+        dir.CopyFixture(std::string("peer/xbase64/ndx_people/") + file);
+    Result r = Ordane("verify " + Quote(dir.File("PEOPLE.DBF")) + " --index " + Quote(dir.File("LNAME.NDX")) +
+                      " --index " + Quote(dir.File("AMOUNT.NDX")) + " --index " + Quote(dir.File("BORN.NDX")) +
+                      " --index " + Quote(dir.File("ULNAME.NDX")));
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Lines(r.out).size(), 4u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "tools/ordane/command.h"
 
-#include "engine/storage/dbf_fields.h"
 
 namespace ordane {
 
@@ -14,8 +13,8 @@ CLI::App* Command::AddSubcommand(CLI::App& app, const std::string& name, const s
     return sub_;
 }
 
-std::unique_ptr<DVO_dBaseFld> Command::OpenTable(const std::string& name, bool readWrite) const {
-    return std::make_unique<DVO_dBaseFld>(name, password_, readWrite, !exclusive_);
+std::unique_ptr<ToolTable> Command::OpenTable(const std::string& name, bool readWrite) const {
+    return std::make_unique<ToolTable>(name, password_, readWrite, !exclusive_);
 }
 
 std::vector<std::unique_ptr<Command>> AllCommands() {
@@ -24,6 +23,11 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(MakeDumpCommand());
     commands.push_back(MakeCreateCommand());
     commands.push_back(MakeImportCommand());
+    commands.push_back(MakeKeysCommand());
+    commands.push_back(MakeSeekCommand());
+    commands.push_back(MakeVerifyCommand());
+    commands.push_back(MakeIndexCommand());
+    commands.push_back(MakeReindexCommand());
     return commands;
 }
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-class DVO_dBaseFld;
+#include "tools/ordane/tool_table.h"
+
 
 namespace ordane {
 
@@ -34,7 +35,7 @@ protected:
     // Adds the subcommand with the options every command shares (--codepage, --password, --exclusive).
     CLI::App* AddSubcommand(CLI::App& app, const std::string& name, const std::string& description);
     // Opens a table as the shared options say: shared unless --exclusive.
-    std::unique_ptr<DVO_dBaseFld> OpenTable(const std::string& name, bool readWrite) const;
+    std::unique_ptr<ToolTable> OpenTable(const std::string& name, bool readWrite) const;
 
     CLI::App* sub_ = nullptr;
     int codePage_ = 437;      // code page of the table's text
@@ -46,6 +47,11 @@ std::unique_ptr<Command> MakeInfoCommand();
 std::unique_ptr<Command> MakeDumpCommand();
 std::unique_ptr<Command> MakeCreateCommand();
 std::unique_ptr<Command> MakeImportCommand();
+std::unique_ptr<Command> MakeKeysCommand();
+std::unique_ptr<Command> MakeSeekCommand();
+std::unique_ptr<Command> MakeVerifyCommand();
+std::unique_ptr<Command> MakeIndexCommand();
+std::unique_ptr<Command> MakeReindexCommand();
 // Every command of the tool, in the order --help lists them.
 std::vector<std::unique_ptr<Command>> AllCommands();
 

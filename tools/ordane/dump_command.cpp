@@ -1,7 +1,6 @@
-// ordane dump TABLE: the visible records, one JSON object per line or as CSV.
+// ordane dump TABLE: the visible records in physical or index order, one JSON object per line or as CSV.
 #include <cstdio>
 
-#include "engine/storage/dbf_fields.h"
 #include "engine/storage/os_services.h"
 #include "tools/ordane/command.h"
 #include "tools/ordane/csv.h"
@@ -15,6 +14,9 @@ public:
     void Configure(CLI::App& app) override {
         AddSubcommand(app, "dump", "Show the records of a table");
         sub_->add_option("TABLE", table_, "The table file")->required();
+        sub_->add_option("--index", indexes_, "An index file to open (repeatable)");
+        sub_->add_option("--tag", tag_, "The index tag that orders the records (physical order without it)");
+        sub_->add_option("--filter", filter_, "Show only the records for which this expression is true");
         sub_->add_flag("--deleted", deleted_, "Show deleted records too");
         sub_->add_flag("--raw", raw_, "Show every value as the hex of its stored bytes");
         sub_->add_option("--format", format_, "Output format")->check(CLI::IsMember({"jsonl", "csv"}))
@@ -22,7 +24,15 @@ public:
     }
 
     int Run() override {
-        std::unique_ptr<DVO_dBaseFld> t = OpenTable(table_, false);
+        std::unique_ptr<ToolTable> t = OpenTable(table_, false);
+        t->useDeleted = deleted_;
+        t->OpenIndexes(indexes_);
+        t->UseTag(tag_, false);
+        if (!filter_.empty()) {
+            t->SetFilter(filter_, false, false);
+            t->SetFilterActive(true);
+        }
+        t->SetReadAhead(t->MasterTag() == nullptr);
         const auto& fields = t->Fields();
         const bool csv = format_ == "csv";
         if (csv) {
@@ -31,28 +41,28 @@ public:
                 header += (i ? "," : "") + CsvQuote(os::ToUtf8(fields[i].name, codePage_));
             std::printf("%s\r\n", header.c_str());
         }
+        t->progress.Start("dump", t->RecordCount());
+        int64_t shown = 0;
         for (t->GetRecord(-3); !t->Eof(); t->GetRecord(-1)) {
-            if (t->IsDeleted() && !deleted_) continue;
+            t->progress.Step(++shown);
             if (csv) {
                 std::string line;
                 for (size_t i = 0; i < fields.size(); ++i)
                     line += (i ? "," : "") + CsvQuote(CsvText(FieldValue(*t, fields[i], codePage_, raw_)));
                 std::printf("%s\r\n", line.c_str());
-                continue;
+            } else {
+                std::printf("%s\n", RecordJson(*t, codePage_, raw_).dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
             }
-            Json record;
-            record["recno"] = t->CurrentRecord();
-            record["deleted"] = t->IsDeleted();
-            Json values = Json::object();
-            for (const TdvFieldDesc& f : fields) values[os::ToUtf8(f.name, codePage_)] = FieldValue(*t, f, codePage_, raw_);
-            record["fields"] = values;
-            std::printf("%s\n", record.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
         }
+        t->progress.Finish();
         return kExitOk;
     }
 
 private:
     std::string table_;
+    std::vector<std::string> indexes_;
+    std::string tag_;
+    std::string filter_;
     bool deleted_ = false;
     bool raw_ = false;
     std::string format_ = "jsonl";

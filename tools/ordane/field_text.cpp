@@ -158,6 +158,16 @@ Json FieldValue(DVO_dBaseFld& t, const TdvFieldDesc& f, int codePage, bool raw) 
     }
 }
 
+Json RecordJson(DVO_dBaseFld& t, int codePage, bool raw) {
+    Json record;
+    record["recno"] = t.CurrentRecord();
+    record["deleted"] = t.IsDeleted();
+    Json values = Json::object();
+    for (const TdvFieldDesc& f : t.Fields()) values[os::ToUtf8(f.name, codePage)] = FieldValue(t, f, codePage, raw);
+    record["fields"] = values;
+    return record;
+}
+
 std::string CsvText(const Json& value) {
     if (value.is_null()) return {};
     if (value.is_string()) return value.get<std::string>();

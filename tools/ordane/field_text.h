@@ -19,6 +19,8 @@ using Json = nlohmann::ordered_json;
 // bytes in base64; B in a 0x30 table a number; T "YYYY-MM-DDTHH:MM:SS.mmm" or null. With raw, the hex of the
 // stored bytes.
 Json FieldValue(DVO_dBaseFld& table, const TdvFieldDesc& field, int codePage, bool raw);
+// The current record as dump shows it: {"recno": N, "deleted": bool, "fields": {NAME: value, ...}}.
+Json RecordJson(DVO_dBaseFld& table, int codePage, bool raw);
 // The same value as CSV shows it: text as it stands, null as nothing.
 std::string CsvText(const Json& value);
 // Stores a value in one of the forms FieldValue gives (numbers also as text, logicals also as T/F) into the

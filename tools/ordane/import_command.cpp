@@ -18,6 +18,7 @@ public:
     void Configure(CLI::App& app) override {
         AddSubcommand(app, "import", "Append records from a CSV or JSON Lines file");
         sub_->add_option("TABLE", table_, "The table file")->required();
+        sub_->add_option("--index", indexes_, "An index file to keep in step (repeatable)");
         sub_->add_option("--from", from_, "The records: a .csv file with a header row, or a .jsonl file")
             ->required()
             ->check(CLI::ExistingFile);
@@ -27,6 +28,7 @@ public:
         std::ifstream in(from_, std::ios::binary);
         if (!in) throw UsageError("cannot read " + from_);
         table_ptr_ = OpenTable(table_, true);
+        table_ptr_->OpenIndexes(indexes_);
         DVO_dBaseFld& t = *table_ptr_;
         const std::string lower = os::LowerCase(from_);
         long count = 0;
@@ -99,8 +101,9 @@ private:
     static constexpr int kAppendRetryMilliseconds = 25;
 
     std::string table_;
+    std::vector<std::string> indexes_;
     std::string from_;
-    std::unique_ptr<DVO_dBaseFld> table_ptr_;
+    std::unique_ptr<ToolTable> table_ptr_;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ public:
     }
 
     int Run() override {
-        std::unique_ptr<DVO_dBaseFld> t = OpenTable(table_, false);
+        std::unique_ptr<ToolTable> t = OpenTable(table_, false);
         std::string resolved;
         os::ResolvePath(t->OsName(), &resolved);
         Json info;

@@ -1,0 +1,72 @@
+// ordane index and ordane reindex: building index files through the sorter.
+#include "engine/index/index_file.h"
+#include "engine/index/ndx_file.h"
+#include "engine/storage/os_services.h"
+#include "tools/ordane/command.h"
+
+namespace ordane {
+namespace {
+
+class IndexCommand : public Command {
+public:
+    void Configure(CLI::App& app) override {
+        AddSubcommand(app, "index", "Create an index file and build its tag from the table");
+        sub_->add_option("TABLE", table_, "The table file")->required();
+        sub_->add_option("--create", file_, "The index file to create (replaced when it exists)")->required();
+        sub_->add_option("--tag", tag_, "The tag's name")->required();
+        sub_->add_option("--key", key_, "The key expression")->required();
+        sub_->add_option("--for", for_, "Only records for which this expression is true get a key");
+        sub_->add_flag("--unique", unique_, "Keep one entry per key");
+        sub_->add_flag("--descending", descending_, "Order the keys from high to low");
+    }
+
+    int Run() override {
+        std::string upper = os::UpperCase(file_);
+        size_t slash = upper.find_last_of("/\\");
+        std::string base = slash == std::string::npos ? upper : upper.substr(slash + 1);
+        if (base.find('.') != std::string::npos && !base.ends_with(".NDX"))
+            throw UsageError("only NDX index files can be built yet");
+        std::unique_ptr<ToolTable> t = OpenTable(table_, false);
+        DVobjNDXFile file(t->IndexOwner(), true, true, false, !exclusive_, file_);
+        if (!file.CreateTag(tag_, key_, unique_, !descending_, for_))
+            throw UsageError("the key \"" + key_ + "\" cannot be held by an NDX index");
+        return kExitOk;
+    }
+
+private:
+    std::string table_;
+    std::string file_;
+    std::string tag_;
+    std::string key_;
+    std::string for_;
+    bool unique_ = false;
+    bool descending_ = false;
+};
+
+class ReindexCommand : public Command {
+public:
+    void Configure(CLI::App& app) override {
+        AddSubcommand(app, "reindex", "Rebuild index files from the table");
+        sub_->add_option("TABLE", table_, "The table file")->required();
+        sub_->add_option("--index", indexes_, "An index file to rebuild (repeatable)")->required();
+    }
+
+    int Run() override {
+        std::unique_ptr<ToolTable> t = OpenTable(table_, true);
+        t->OpenIndexes(indexes_);
+        for (int32_t slot = 1; slot <= DVO_dBHandler::kIndexSlots; ++slot)
+            if (DVobjIndexFile* file = t->IndexFile(slot)) file->Reindex();
+        return kExitOk;
+    }
+
+private:
+    std::string table_;
+    std::vector<std::string> indexes_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> MakeIndexCommand() { return std::make_unique<IndexCommand>(); }
+std::unique_ptr<Command> MakeReindexCommand() { return std::make_unique<ReindexCommand>(); }
+
+}  // namespace ordane
