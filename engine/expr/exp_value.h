@@ -21,6 +21,7 @@ constexpr int kText = 3;
 constexpr int kNumber = 4;
 constexpr int kDate = 6;       // the Julian day held as a number
 constexpr int kBoolean = 8;
+constexpr int kLogical = kBoolean;  // the name the index engine uses for it
 constexpr int kFieldText = 9;  // field text of a field type without its own mapping
 
 // Codes 4 to 7 may be mixed in arithmetic and comparisons.

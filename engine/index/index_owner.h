@@ -9,12 +9,9 @@
 #include <memory>
 #include <string>
 
-class TdvVariant;
+#include "engine/expr/exp_value.h"  // the result type codes of an evaluation (exptype)
 
-// Result type codes of an evaluation.
-namespace exptype {
-constexpr int kNone = 0, kText = 3, kNumber = 4, kDate = 6, kLogical = 8;
-}
+class TdvVariant;
 
 class TdvKeyExpression {
 public:
