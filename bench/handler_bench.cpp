@@ -12,60 +12,28 @@
 #include <string>
 #include <vector>
 
+#include "bench_table.h"
 #include "engine/cursor/db_handler.h"
 #include "engine/expr/table_bindings.h"
 #include "engine/index/ndx_file.h"
-#include "engine/storage/dbf_create.h"
 #include "framework/base/variant.h"
 
 namespace {
 
-constexpr int kRecords = 1000000;
-constexpr int kRecordLength = 100;
+using bench::kRecordLength;
+using bench::kRecords;
 
-// The table (ID N(9), TEXT C(90) = "T" and the id) and an NDX on ID, built once per run and removed at exit.
-class BenchTable {
-public:
-    BenchTable() {
-        StartExpressionEngine();
-        folder_ = (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
-        if (!mkdtemp(folder_.data())) std::abort();
-        path_ = folder_ + "/BIG.DBF";
-        CreateTable(path_, 0x03, {{"ID", 'N', 9}, {"TEXT", 'C', 90}});
-        std::vector<uint8_t> header;
-        {
-            std::ifstream in(path_, std::ios::binary);
-            header.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        header.pop_back();  // the end mark goes after the records
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-        std::string record(kRecordLength, ' ');
-        for (int i = 1; i <= kRecords; ++i) {
-            std::snprintf(record.data() + 1, 20, "%9dT%09d", i, i);
-            record[20] = ' ';
-            out.write(record.data(), kRecordLength);
-        }
-        out.put(0x1A);
-        out.close();
-        DVO_dBHandler table(path_, "", true, false);
-        DVobjNDXFile ndx(table.IndexOwner(), true, true, false, false, folder_ + "/ID.NDX");
-        ndx.CreateTag("", "ID", false, true, "");
-    }
-    ~BenchTable() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string folder_;
-    std::string path_;
-};
-
+// The shared table with an NDX on ID beside it, built once per run.
 const std::string& TablePath() {
-    static BenchTable table;
-    return table.Path();
+    static const std::string path = [] {
+        StartExpressionEngine();
+        const bench::BenchTable& t = bench::BenchTable::Instance();
+        DVO_dBHandler table(t.Path(), "", true, false);
+        DVobjNDXFile ndx(table.IndexOwner(), true, true, false, false, t.Folder() + "/ID.NDX");
+        ndx.CreateTag("", "ID", false, true, "");
+        return t.Path();
+    }();
+    return path;
 }
 
 void Rate(benchmark::State& state, int64_t records) {

@@ -9,18 +9,10 @@
 #include "engine/storage/dbf_create.h"
 #include "engine/storage/errors.h"
 #include "process.h"
+#include "raised.h"
 #include "temp_dir.h"
 
 namespace {
-
-std::pair<int32_t, int32_t> Raised(const std::function<void()>& op) {
-    try {
-        op();
-    } catch (const EOrdaneError& e) {
-        return {e.Code(), e.SubCode()};
-    }
-    return {0, 0};
-}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);

@@ -5,19 +5,10 @@
 #include <functional>
 
 #include "engine/storage/errors.h"
+#include "raised.h"
 #include "temp_dir.h"
 
 namespace {
-
-// Runs op and returns the (code, subcode) it raised; (0, 0) when it raised nothing.
-std::pair<int32_t, int32_t> Raised(const std::function<void()>& op) {
-    try {
-        op();
-    } catch (const EOrdaneError& e) {
-        return {e.Code(), e.SubCode()};
-    }
-    return {0, 0};
-}
 
 class DiskFileTest : public ::testing::Test {
 protected:

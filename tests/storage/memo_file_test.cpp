@@ -12,20 +12,12 @@
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/errors.h"
 #include "expected_fixtures.h"
+#include "raised.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::pair<int32_t, int32_t> Raised(const std::function<void()>& op) {
-    try {
-        op();
-    } catch (const EOrdaneError& e) {
-        return {e.Code(), e.SubCode()};
-    }
-    return {0, 0};
-}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
