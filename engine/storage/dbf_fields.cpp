@@ -555,6 +555,8 @@ bool DVO_dBaseFld::BlankRecord() {
 }
 
 void DVO_dBaseFld::DeleteRecord() {
+    // With no record current, rewriting "record 0" would append a stray record instead.
+    if (CurrentRecord() < 1) ReportError(errcode::kBeyondEof, subcode::kRecordRead, Name());
     if (RecordBuffer()[0] == '*') return;
     RecordBuffer()[0] = '*';
     fieldChanged_[0] = 1;
@@ -562,6 +564,7 @@ void DVO_dBaseFld::DeleteRecord() {
 }
 
 void DVO_dBaseFld::UndeleteRecord() {
+    if (CurrentRecord() < 1) ReportError(errcode::kBeyondEof, subcode::kRecordRead, Name());
     RecordBuffer()[0] = ' ';
     fieldChanged_[0] = 1;
     PutRecord(CurrentRecord());

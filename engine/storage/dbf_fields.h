@@ -63,7 +63,8 @@ public:
     // not of type D: false.
     virtual bool DatePutN(std::string_view name, int32_t day);
     virtual bool DatePut(int32_t n, int32_t day);
-    // Marks the current record deleted and rewrites it; a record already marked is left alone.
+    // Marks the current record deleted and rewrites it; a record already marked is left alone. With no record
+    // current: error 1002, nothing written.
     virtual void DeleteRecord();
     // The field's bytes as text, up to the first 0x00 byte; nothing trimmed.
     virtual std::string FieldGetN(std::string_view name);
@@ -108,7 +109,7 @@ public:
     // numbers) parsed as a number (error 1004, subcode 1261) and stored by NumberPut; other types as text.
     virtual bool StringPutN(std::string_view name, std::string_view text);
     virtual bool StringPut(int32_t n, std::string_view text);
-    // Clears the deletion mark of the current record and rewrites it, marked or not.
+    // Clears the deletion mark of the current record and rewrites it, marked or not (no record current: 1002).
     virtual void UndeleteRecord();
 
     // The number of the named field (same matching as FieldByName), 0 when there is none; no error.

@@ -278,20 +278,27 @@ TEST_F(FieldsTest, BlankRecordAndChangedFlags) {
 }
 
 TEST_F(FieldsTest, DeleteRewritesOnlyWhenItChangesAndRecallAlways) {
-    Probe t(MakeDb3(1), "", true, false);
-    t.GetRecord(1);
-    t.DeleteRecord();
-    EXPECT_EQ(t.writes, 1);
-    EXPECT_TRUE(t.IsDeleted());
-    EXPECT_EQ(t.Flags().front(), '1');
-    t.DeleteRecord();
-    EXPECT_EQ(t.writes, 1) << "an already deleted record is not rewritten";
-    t.UndeleteRecord();
-    t.UndeleteRecord();
-    EXPECT_EQ(t.writes, 3) << "a recall always rewrites";
-    t.GetRecord(1);
-    EXPECT_FALSE(t.IsDeleted());
-    EXPECT_EQ(t.RecordCount(), 1);
+    auto t = std::make_unique<Probe>(MakeDb3(1), "", true, false);
+    t->GetRecord(1);
+    t->DeleteRecord();
+    EXPECT_EQ(t->writes, 1);
+    EXPECT_TRUE(t->IsDeleted());
+    EXPECT_EQ(t->Flags().front(), '1');
+    t->DeleteRecord();
+    EXPECT_EQ(t->writes, 1) << "an already deleted record is not rewritten";
+    t->UndeleteRecord();
+    t->UndeleteRecord();
+    EXPECT_EQ(t->writes, 3) << "a recall always rewrites";
+    t->GetRecord(1);
+    EXPECT_FALSE(t->IsDeleted());
+    EXPECT_EQ(t->RecordCount(), 1);
+
+    t.reset();
+    Probe fresh(dir.File("t.dbf"), "", true, false);  // nothing read yet: no record to mark
+    EXPECT_EQ(Raised([&] { fresh.DeleteRecord(); }).first, 1002);
+    EXPECT_EQ(Raised([&] { fresh.UndeleteRecord(); }).first, 1002);
+    EXPECT_EQ(fresh.writes, 0);
+    EXPECT_EQ(fresh.RecordCount(), 1) << "no stray record appended";
 }
 
 TEST_F(FieldsTest, PutFieldsFromValues) {
