@@ -10,16 +10,10 @@
 #include "framework/data_set.h"
 #include "framework/db_error.h"
 #include "framework/stream.h"
+#include "framework/strings.h"
 
 namespace {
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -65,7 +59,7 @@ std::string FloatText(double value, int precision) {
 }
 
 bool StartsWithText(const std::string& full, const std::string& part) {
-    return part.size() <= full.size() && SameName(full.substr(0, part.size()), part);
+    return part.size() <= full.size() && SameText(full.substr(0, part.size()), part);
 }
 
 }  // namespace
@@ -113,7 +107,7 @@ const TFieldDef& TFieldDefs::operator[](int index) const {
 
 int TFieldDefs::IndexOf(const std::string& name) const {
     for (int i = 0; i < Count(); ++i)
-        if (SameName(defs_[static_cast<size_t>(i)].name, name)) return i;
+        if (SameText(defs_[static_cast<size_t>(i)].name, name)) return i;
     return -1;
 }
 
@@ -147,7 +141,7 @@ int TFields::IndexOf(const TField* field) const {
 
 TField* TFields::FindField(const std::string& name) const {
     for (TField* f : fields_)
-        if (SameName(f->FieldName(), name)) return f;
+        if (SameText(f->FieldName(), name)) return f;
     return nullptr;
 }
 

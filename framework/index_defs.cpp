@@ -3,16 +3,7 @@
 #include <cctype>
 
 #include "framework/data_set.h"
-
-namespace {
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-}  // namespace
+#include "framework/strings.h"
 
 TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
     defs_.push_back(TIndexDef{name, fields, options});
@@ -26,7 +17,7 @@ const TIndexDef& TIndexDefs::operator[](int index) const {
 
 int TIndexDefs::IndexOf(const std::string& name) const {
     for (int i = 0; i < Count(); ++i)
-        if (SameName(defs_[static_cast<size_t>(i)].name, name)) return i;
+        if (SameText(defs_[static_cast<size_t>(i)].name, name)) return i;
     return -1;
 }
 

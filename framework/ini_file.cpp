@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "framework/db_error.h"
+#include "framework/strings.h"
 
 namespace {
 
@@ -18,13 +19,6 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // The section name of a "[name]" line, or false for any other line.
 bool SectionOf(const std::string& line, std::string* name) {
@@ -60,7 +54,7 @@ Range FindSection(const std::vector<std::string>& lines, const std::string& sect
             r.end = i;
             return r;
         }
-        if (SameName(name, section)) r.header = i;
+        if (SameText(name, section)) r.header = i;
     }
     if (r.header >= 0) r.end = static_cast<int>(lines.size());
     return r;
@@ -117,7 +111,7 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionPairs(cons
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
     for (const auto& [k, v] : ReadSectionPairs(section))
-        if (SameName(k, key)) return v;
+        if (SameText(k, key)) return v;
     return defaultValue;
 }
 
@@ -153,7 +147,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     int insertAt = r.end;
     for (int i = r.header + 1; i < r.end; ++i) {
         if (PairOf(lines[static_cast<size_t>(i)], &k, &v)) {
-            if (SameName(k, key)) {
+            if (SameText(k, key)) {
                 lines[static_cast<size_t>(i)] = line;
                 Save(lines);
                 return;
@@ -221,7 +215,7 @@ bool TIniFile::SectionExists(const std::string& section) const { return FindSect
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
     for (const auto& pair : ReadSectionPairs(section))
-        if (SameName(pair.first, key)) return true;
+        if (SameText(pair.first, key)) return true;
     return false;
 }
 
@@ -239,7 +233,7 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
     if (r.header < 0) return;
     std::string k, v;
     for (int i = r.header + 1; i < r.end; ++i) {
-        if (PairOf(lines[static_cast<size_t>(i)], &k, &v) && SameName(k, key)) {
+        if (PairOf(lines[static_cast<size_t>(i)], &k, &v) && SameText(k, key)) {
             lines.erase(lines.begin() + i);
             Save(lines);
             return;

@@ -4,17 +4,18 @@
 
 #include "framework/db_error.h"
 
-namespace {
-std::string AsciiUpper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-}  // namespace
-
 void TStrings::IndexError(int index) { throw EStringListError(FormatMessage(dbmsg::ListIndexError, index)); }
 
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 bool TStrings::SameText(const std::string& a, const std::string& b) const {
-    return caseSensitive_ ? a == b : AsciiUpper(a) == AsciiUpper(b);
+    return caseSensitive_ ? a == b : ::SameText(a, b);
 }
 
 void TStrings::Changing() {

@@ -14,6 +14,9 @@ public:
     using Exception::Exception;
 };
 
+// Names compared as the framework compares field, index and key names: ASCII letters without regard to case.
+bool SameText(const std::string& a, const std::string& b);
+
 class TStrings {
 public:
     virtual ~TStrings() = default;

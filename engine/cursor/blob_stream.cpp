@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
 #include "framework/db_error.h"
 #include "framework/field.h"
@@ -18,20 +19,6 @@ TOrdaneDataSet& OwningDataSet(TBlobField& field) {
     if (!dataSet) DatabaseErrorFmt(dbmsg::DataSetMissing, field.DisplayName());
     return *dataSet;
 }
-
-class HandlerBuffer {
-public:
-    HandlerBuffer(DVO_dBHandler& handler, void* buffer) : handler_(handler), saved_(handler.RecordBuffer()) {
-        handler_.SetRecordBuffer(static_cast<uint8_t*>(buffer));
-    }
-    ~HandlerBuffer() { handler_.SetRecordBuffer(saved_); }
-    HandlerBuffer(const HandlerBuffer&) = delete;
-    HandlerBuffer& operator=(const HandlerBuffer&) = delete;
-
-private:
-    DVO_dBHandler& handler_;
-    uint8_t* saved_;
-};
 
 bool Editing(const TDataSet& dataSet) { return dataSet.State() == dsEdit || dataSet.State() == dsInsert; }
 

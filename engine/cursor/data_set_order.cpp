@@ -2,6 +2,7 @@
 // link. Each is a thin layer over the table handler's operations.
 #include <cstring>
 
+#include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
 #include "engine/cursor/table_expression.h"
 #include "engine/index/index_key.h"
@@ -57,21 +58,6 @@ std::vector<std::string> KeyFieldNames(DVO_dBHandler& handler, const DVobjIndexT
     for (std::string& name : names) name = os::UpperCase(name);
     return names;
 }
-
-// Points the handler at a record buffer for a scope, and back on every path.
-class HandlerBuffer {
-public:
-    HandlerBuffer(DVO_dBHandler& handler, void* buffer) : handler_(handler), saved_(handler.RecordBuffer()) {
-        handler_.SetRecordBuffer(static_cast<uint8_t*>(buffer));
-    }
-    ~HandlerBuffer() { handler_.SetRecordBuffer(saved_); }
-    HandlerBuffer(const HandlerBuffer&) = delete;
-    HandlerBuffer& operator=(const HandlerBuffer&) = delete;
-
-private:
-    DVO_dBHandler& handler_;
-    uint8_t* saved_;
-};
 
 }  // namespace
 

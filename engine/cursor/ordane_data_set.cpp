@@ -6,6 +6,7 @@
 
 #include "engine/cursor/blob_stream.h"
 #include "engine/cursor/database_aliases.h"
+#include "engine/cursor/handler_buffer.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
 #include "framework/date_time.h"
@@ -24,21 +25,6 @@ std::string Resource(int id, std::initializer_list<std::string_view> args = {}) 
 constexpr int kCannotDelete = 65168, kCannotRecall = 65169, kBadBookmark = 65170, kRecordLocked = 65171,
               kTableNameMissing = 65195, kFileMissing = 65196, kBeyondRange = 65199;
 constexpr const char* kNotIndexed = "Field '%s' is not indexed and cannot be modified";
-
-// Points the handler at a record buffer for a scope, and back to the one it used before on every path.
-class HandlerBuffer {
-public:
-    HandlerBuffer(DVO_dBHandler& handler, void* buffer) : handler_(handler), saved_(handler.RecordBuffer()) {
-        handler_.SetRecordBuffer(static_cast<uint8_t*>(buffer));
-    }
-    ~HandlerBuffer() { handler_.SetRecordBuffer(saved_); }
-    HandlerBuffer(const HandlerBuffer&) = delete;
-    HandlerBuffer& operator=(const HandlerBuffer&) = delete;
-
-private:
-    DVO_dBHandler& handler_;
-    uint8_t* saved_;
-};
 
 // Makes deleted records reachable for a scope; the data set's setting comes back on every path.
 class DeletedVisible {
