@@ -157,7 +157,9 @@ void CreateTable(const std::string& fileName, uint8_t version, const std::vector
     bytes[32 + 32 * settled.size()] = 0x0D;
     bytes[headerLength] = 0x1A;
 
-    const bool withMemo = version == 0x83 || version == 0x8B || version == 0xF5 || (vfp && memoFields);
+    // FoxPro readers insist that memo fields and memo file go together, so a FoxPro table gets its memo file
+    // only with memo fields; dBase tables of a memo version always get one.
+    const bool withMemo = version == 0x83 || version == 0x8B || ((version == 0xF5 || vfp) && memoFields);
     std::string memoName = withMemo ? DVobjMemo::MemoFileName(name, version) : std::string();
     if (withMemo && os::FileExists(memoName))
         ReportError(errcode::kExists, subcode::kCreate, os::UpperCase(os::AbsolutePath(memoName)));

@@ -1,5 +1,6 @@
 // Creating new, empty tables of each accepted version, with an empty memo file of the matching layout where the
-// version has one. The files follow what other programs write, so that they open elsewhere too.
+// version has one (FoxPro versions only when the table has memo fields, as FoxPro readers insist). The files
+// follow what other programs write, so that they open elsewhere too.
 #pragma once
 
 #include <cstdint>

@@ -51,7 +51,14 @@ std::string WithoutExtension(const std::string& name) {
 // --- dBase III ---------------------------------------------------------------------------------------------------
 
 std::string DVobjMemo::MemoFileName(const std::string& tableFileName, uint8_t version) {
-    return WithoutExtension(Trimmed(tableFileName)) + (version == 0x30 || version == 0xF5 ? ".FPT" : ".DBT");
+    const std::string name = Trimmed(tableFileName);
+    const std::string base = WithoutExtension(name);
+    // The extension follows the case of the table's, so that a new memo file is found by programs that look
+    // for it case-sensitively (x.dbf goes with x.fpt, X.DBF with X.FPT).
+    const std::string extension = name.substr(base.size());
+    const bool lower = std::any_of(extension.begin(), extension.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    const bool fox = version == 0x30 || version == 0xF5;
+    return base + (lower ? (fox ? ".fpt" : ".dbt") : (fox ? ".FPT" : ".DBT"));
 }
 
 DVobjMemo::DVobjMemo(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool shared, const std::string& password,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "engine/storage/crypt.h"
@@ -68,7 +69,10 @@ TEST_F(TableTest, CreatedTablesOpenWithTheirLayout) {
         EXPECT_TRUE(t.Eof() && t.Bof());
     }
     EXPECT_TRUE(os::FileExists(dir.File("v131.dbt")));
-    EXPECT_TRUE(os::FileExists(dir.File("v245.fpt")));
+    EXPECT_TRUE(os::FileExists(dir.File("v139.dbt")));
+    EXPECT_FALSE(os::FileExists(dir.File("v245.fpt"))) << "a FoxPro table without memo fields has no memo file";
+    CreateTable(dir.File("withmemo.dbf"), 0xF5, {{"NOTE", 'M'}});
+    EXPECT_TRUE(std::filesystem::exists(dir.File("withmemo.fpt"))) << "named in the table's own case";
 }
 
 TEST_F(TableTest, CreateRefusesBadDefinitionsAndExistingFiles) {

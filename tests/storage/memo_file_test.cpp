@@ -147,7 +147,7 @@ protected:
         return *table->OpenMemo();
     }
     std::string MemoPath(uint8_t version) const {
-        return dir.File("m" + std::to_string(version) + (version == 0x83 || version == 0x8B ? ".DBT" : ".FPT"));
+        return dir.File("m" + std::to_string(version) + (version == 0x83 || version == 0x8B ? ".dbt" : ".fpt"));
     }
     TempDir dir;
     std::unique_ptr<DVO_dBaseDBF> table;
@@ -280,7 +280,7 @@ TEST_F(MemoTest, RenameFollowsTheTableAndRecordsItsName) {
     Write(memo, "kept");
     ASSERT_TRUE(table->Rename(dir.File("CUSTOMERS2024.DBF")));
     table.reset();
-    std::vector<uint8_t> header = ReadFileBytes(dir.File("CUSTOMERS2024.DBT"));
+    std::vector<uint8_t> header = ReadFileBytes(dir.File("CUSTOMERS2024.dbt"));  // the memo keeps its extension
     ASSERT_GE(header.size(), 32u);
     EXPECT_EQ(std::string(header.begin() + 8, header.begin() + 16), "CUSTOMER");
     EXPECT_EQ(header[16], 0);
@@ -343,11 +343,11 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
     }
 }
 
-// Memos this engine writes read back in the independent reader, also after rewriting, moving and reuse.
+// Memos this engine writes read back in both independent readers, also after rewriting, moving and reuse.
 TEST_F(MemoTest, WrittenMemosReadBackInTheIndependentReader) {
     int status = 0;
-    RunCommand(std::string("'") + VELMORA_ORACLE_PYTHON + "' -c 'import dbfread' 2>/dev/null", &status);
-    if (status != 0) GTEST_SKIP() << "python3-dbfread is not installed";
+    RunCommand(std::string("'") + VELMORA_ORACLE_PYTHON + "' -c 'import dbf, dbfread' 2>/dev/null", &status);
+    if (status != 0) GTEST_SKIP() << "python3-dbf and python3-dbfread are not installed";
     for (uint8_t version : {0x83, 0x8B, 0xF5, 0x30}) {
         SCOPED_TRACE(static_cast<int>(version));
         DVobjMemo& memo = Open(version);
@@ -377,6 +377,17 @@ TEST_F(MemoTest, WrittenMemosReadBackInTheIndependentReader) {
             ++seen;
         }
         EXPECT_EQ(seen, 3);
+
+        // The other reader, for the versions it takes (not dBase IV).
+        std::istringstream other(RunOracleScript("oracle_memos_dbf.py", table->OsName(), &status));
+        ASSERT_EQ(status, 0);
+        seen = 0;
+        while (other >> kind >> recno >> name >> block >> hex) {
+            const std::string& want = expected[recno];
+            EXPECT_TRUE(SameHex(hex, Hex(want.data(), want.size()))) << "record " << recno;
+            ++seen;
+        }
+        EXPECT_EQ(seen, version == 0x8B ? 0 : 3);
     }
 }
 
