@@ -134,17 +134,11 @@ bool DVobjIndexFile::ChangedOnDisk() { return false; }
 
 void DVobjIndexFile::SetLockProtocol(TdvLokProtocol protocol) {
     lockProtocol_ = protocol;
-    switch (protocol) {
-    case TdvLokProtocol::Default:
-    case TdvLokProtocol::FoxLock:
-        lockA_ = 0x40000000u, lockB_ = 0x7FFFFFFEu, lockC_ = 0x3FFFFFFFu;
-        break;
-    case TdvLokProtocol::DB4Lock:
-        lockA_ = 0x40000000u, lockB_ = 0xEFFFFFFFu, lockC_ = 0xB0000000u;
-        break;
-    case TdvLokProtocol::ClipLock:
-        lockA_ = lockB_ = lockC_ = 1000000000u;
-        break;
+    TdvLockLayout layout{};
+    if (LockLayoutFor(protocol, &layout)) {
+        lockA_ = layout.lockBase;
+        lockB_ = layout.appendOffset;
+        lockC_ = layout.tableLockLength;
     }
 }
 

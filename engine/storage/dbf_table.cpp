@@ -365,25 +365,22 @@ DVobjMemo* DVO_dBaseDBF::OpenMemo() {
     return memo_.get();
 }
 
-void DVO_dBaseDBF::SetLockProtocol(TdvLokProtocol protocol) {
+bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout) {
     switch (protocol) {
         case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-            lockBase_ = 0x40000000u;
-            appendOffset_ = 0x7FFFFFFEu;
-            tableLockLength_ = 0x3FFFFFFFu;
-            break;
-        case TdvLokProtocol::DB4Lock:
-            lockBase_ = 0x40000000u;
-            appendOffset_ = 0xEFFFFFFFu;
-            tableLockLength_ = 0xB0000000u;
-            break;
-        case TdvLokProtocol::ClipLock:
-            lockBase_ = 1000000000u;
-            appendOffset_ = 1000000000u;
-            tableLockLength_ = 1000000000u;
-            break;
-        default: break;
+        case TdvLokProtocol::FoxLock: *layout = {0x40000000u, 0x7FFFFFFEu, 0x3FFFFFFFu}; return true;
+        case TdvLokProtocol::DB4Lock: *layout = {0x40000000u, 0xEFFFFFFFu, 0xB0000000u}; return true;
+        case TdvLokProtocol::ClipLock: *layout = {1000000000u, 1000000000u, 1000000000u}; return true;
+    }
+    return false;
+}
+
+void DVO_dBaseDBF::SetLockProtocol(TdvLokProtocol protocol) {
+    TdvLockLayout layout{};
+    if (LockLayoutFor(protocol, &layout)) {
+        lockBase_ = layout.lockBase;
+        appendOffset_ = layout.appendOffset;
+        tableLockLength_ = layout.tableLockLength;
     }
     lockProtocol_ = protocol;
     if (memo_) memo_->SetLockProtocol(protocol);

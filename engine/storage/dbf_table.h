@@ -37,6 +37,16 @@ class DVobjMemo;
 
 enum class TdvLokProtocol : uint8_t { Default = 0, DB4Lock = 1, ClipLock = 2, FoxLock = 3 };
 
+// The byte offsets a lock protocol fixes, shared by tables, memo files and index files: the lock base, the append
+// lock offset (memo and index locks sit just below it) and the length of a table lock.
+struct TdvLockLayout {
+    uint32_t lockBase;
+    uint32_t appendOffset;
+    uint32_t tableLockLength;
+};
+// The layout of one of the four protocols; false for any other value (the caller keeps its values).
+bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout);
+
 // Relative positioning requests of GetRecord.
 namespace recreq {
 constexpr int32_t kNext = -1, kPrior = -2, kFirst = -3, kLast = -4, kReread = -5;

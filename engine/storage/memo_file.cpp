@@ -222,20 +222,11 @@ void DVobjMemo::PutTerminator(uint8_t* destination) {
 }
 
 void DVobjMemo::SetLockProtocol(TdvLokProtocol protocol) {
-    switch (protocol) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-            lockBase_ = 0x40000000u;
-            lockOffset_ = 0x7FFFFFFEu;
-            lockLength_ = 0x3FFFFFFFu;
-            break;
-        case TdvLokProtocol::DB4Lock:
-            lockBase_ = 0x40000000u;
-            lockOffset_ = 0xEFFFFFFFu;
-            lockLength_ = 0xB0000000u;
-            break;
-        case TdvLokProtocol::ClipLock: lockBase_ = lockOffset_ = lockLength_ = 1000000000u; break;
-        default: break;
+    TdvLockLayout layout{};
+    if (LockLayoutFor(protocol, &layout)) {
+        lockBase_ = layout.lockBase;
+        lockOffset_ = layout.appendOffset;
+        lockLength_ = layout.tableLockLength;
     }
     protocol_ = protocol;
 }
