@@ -27,6 +27,7 @@ public:
         if (base.find('.') != std::string::npos && !base.ends_with(".NDX"))
             throw UsageError("only NDX index files can be built yet");
         std::unique_ptr<ToolTable> t = OpenTable(table_, false);
+        t->SetReadAhead(true);  // the build reads every record in physical order
         DVobjNDXFile file(t->IndexOwner(), true, true, false, !exclusive_, file_);
         if (!file.CreateTag(tag_, key_, unique_, !descending_, for_))
             throw UsageError("the key \"" + key_ + "\" cannot be held by an NDX index");
@@ -54,6 +55,7 @@ public:
     int Run() override {
         std::unique_ptr<ToolTable> t = OpenTable(table_, true);
         t->OpenIndexes(indexes_);
+        t->SetReadAhead(true);  // each rebuild reads every record in physical order
         for (int32_t slot = 1; slot <= DVO_dBHandler::kIndexSlots; ++slot)
             if (DVobjIndexFile* file = t->IndexFile(slot)) file->Reindex();
         return kExitOk;
