@@ -2,6 +2,7 @@
 // link. Each is a thin layer over the table handler's operations.
 #include <cstring>
 
+#include "engine/cursor/file_names.h"
 #include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
 #include "engine/cursor/table_expression.h"
@@ -40,16 +41,6 @@ std::vector<std::string> SplitNames(const std::string& names) {
     return out;
 }
 
-size_t NameStart(const std::string& s) {
-    const size_t p = s.find_last_of(":\\/");
-    return p == std::string::npos ? 0 : p + 1;
-}
-
-bool HasExtension(const std::string& s) {
-    const size_t dot = s.rfind('.');
-    return dot != std::string::npos && dot >= NameStart(s);
-}
-
 // The key field names of a tag's key expression, upper case, in expression order.
 std::vector<std::string> KeyFieldNames(DVO_dBHandler& handler, const DVobjIndexTag& tag) {
     TdvTableExpression key(&handler);
@@ -85,8 +76,8 @@ void TOrdaneDataSet::OpenListedIndexFiles(bool reportAlreadyOpen) {
     for (int i = 0; i < indexFiles_.Count(); ++i) {
         std::string name = Trim(indexFiles_.Get(i));
         if (name.empty()) continue;
-        if (!HasExtension(name)) name += ".NDX";
-        const std::string path = NameStart(name) > 0 ? name : TableDirectory() + name;
+        if (!filename::HasExtension(name)) name += ".NDX";
+        const std::string path = filename::NameStart(name) > 0 ? name : TableDirectory() + name;
         if (!os::FileExists(path)) DatabaseError(FormatResource(kFileMissing, {path}));
         int32_t result = 0;
         try {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/cursor/file_names.h"
 #include "engine/cursor/index_formats.h"
 #include "engine/cursor/index_list.h"
 #include "engine/cursor/table_expression.h"
@@ -50,19 +51,9 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
-size_t NameStart(const std::string& s) {
-    const size_t p = s.find_last_of(":\\/");
-    return p == std::string::npos ? 0 : p + 1;
-}
-
-std::string Extension(const std::string& s) {
-    const size_t dot = s.rfind('.');
-    return dot == std::string::npos || dot < NameStart(s) ? std::string() : s.substr(dot);
-}
-
 // File name without folder and extension, upper case.
 std::string BaseName(const std::string& s) {
-    std::string name = s.substr(NameStart(s));
+    std::string name = s.substr(filename::NameStart(s));
     const size_t dot = name.find('.');
     if (dot != std::string::npos) name.resize(dot);
     return os::UpperCase(name);
@@ -586,8 +577,8 @@ int32_t DVO_dBHandler::IndexFileCount() const {
 
 std::string DVO_dBHandler::IndexFileName(const std::string& name) const {
     std::string full = os::UpperCase(Trim(name));
-    if (NameStart(full) == 0) full = Name().substr(0, NameStart(Name())) + full;
-    if (Extension(full).empty()) full += ".NDX";
+    if (filename::NameStart(full) == 0) full = Name().substr(0, filename::NameStart(Name())) + full;
+    if (filename::Extension(full).empty()) full += ".NDX";
     return full;
 }
 
@@ -619,7 +610,7 @@ int32_t DVO_dBHandler::OpenIndexFile(const std::string& name) {
     const std::string full = IndexFileName(given);
     if (FindIndexFile(full) != 0) return -1;
     std::unique_ptr<DVobjIndexFile> file;
-    if (TdvIndexOpener opener = TdvIndexFormats::Find(Extension(full)))
+    if (TdvIndexOpener opener = TdvIndexFormats::Find(filename::Extension(full)))
         file = opener(owner_.get(), !IsReadWrite(), IsShared(), given);
     if (file && file->Opened() && !file->Failed()) {
         DVobjIndexFile* added = file.get();

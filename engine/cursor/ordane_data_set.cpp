@@ -6,8 +6,10 @@
 
 #include "engine/cursor/blob_stream.h"
 #include "engine/cursor/database_aliases.h"
+#include "engine/cursor/file_names.h"
 #include "engine/cursor/handler_buffer.h"
 #include "engine/storage/errors.h"
+#include "engine/storage/flag_scope.h"
 #include "engine/storage/os_services.h"
 #include "framework/date_time.h"
 #include "framework/db_error.h"
@@ -40,28 +42,6 @@ private:
     DVO_dBHandler& handler_;
     bool restore_;
 };
-
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = saved_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool saved_;
-};
-
-size_t NameStart(const std::string& s) {
-    const size_t p = s.find_last_of(":\\/");
-    return p == std::string::npos ? 0 : p + 1;
-}
-
-bool HasExtension(const std::string& s) {
-    const size_t dot = s.rfind('.');
-    return dot != std::string::npos && dot >= NameStart(s);
-}
 
 // The record number a bookmark holds; 0 when it is no number.
 int32_t BookmarkNumber(const char* bookmark) {
@@ -328,7 +308,7 @@ void TOrdaneDataSet::InternalInitFieldDefs() {
     if (!table) {
         if (tableName_.empty()) DatabaseError(Resource(kTableNameMissing));
         std::string name = tableName_;
-        if (!HasExtension(name)) name += ".DBF";
+        if (!filename::HasExtension(name)) name += ".DBF";
         const std::string path = TableDirectory() + name;
         if (!os::FileExists(path)) DatabaseError(Resource(kFileMissing, {path}));
         temporary = std::make_unique<DBFObject>(path, nullptr, true, false, encryptionKey_);
@@ -362,7 +342,7 @@ void TOrdaneDataSet::InternalInitFieldDefs() {
 
 void TOrdaneDataSet::InternalOpen() {
     if (tableName_.empty()) DatabaseError(Resource(kTableNameMissing));
-    if (!HasExtension(tableName_)) tableName_ += ".DBF";
+    if (!filename::HasExtension(tableName_)) tableName_ += ".DBF";
     const std::string path = TableDirectory() + tableName_;
     if (!os::FileExists(path)) DatabaseError(Resource(kFileMissing, {path}));
     handler_ = std::make_unique<DBFObject>(path, this, !exclusive_, !readOnly_, encryptionKey_);

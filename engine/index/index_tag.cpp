@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/index/index_file.h"
+#include "engine/storage/flag_scope.h"
 
 namespace {
 constexpr int32_t kAnyRecord = -1;
@@ -11,18 +12,6 @@ constexpr int32_t kPastEquals = std::numeric_limits<int32_t>::max();
 constexpr int32_t kEvalCapacity = 256;
 
 // Sets a flag for the duration of a scope, restoring it on every path.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = saved_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool saved_;
-};
-
 // Points the table's current buffer elsewhere for a scope.
 class BufferScope {
 public:
@@ -437,7 +426,7 @@ bool DVobjIndexTag::AddKey(const DVobjIndexKeyData& key) {
 }
 
 bool DVobjIndexTag::UpdateRecordKey(int32_t recordNumber, bool append) {
-    FlagScope updating(updating_);
+    TdvFlagScope updating(updating_);
     changed_ = false;
     TdvIndexOwner* table = owner_->Owner();
     if (!table || !keyHandler_) return false;
