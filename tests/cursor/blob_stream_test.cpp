@@ -14,15 +14,6 @@
 
 namespace {
 
-std::string Message(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 class MemoTable : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -53,3 +53,12 @@ std::unique_ptr<TOrdaneDataSet> DataSetOn(const std::string& folder, const std::
     ds->SetTableName(table);
     return ds;
 }
+
+std::string Message(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}

@@ -3,6 +3,7 @@
 // folders.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,6 +24,9 @@ void MakeNdx(const std::string& table, const std::string& ndx, const std::string
 std::vector<std::string> Column(TDataSet& dataSet, const std::string& field);
 
 // Sets an environment variable for a scope and puts the old value back.
+// The message of the exception the action raises, or "(no error)".
+std::string Message(const std::function<void()>& action);
+
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::string& value);

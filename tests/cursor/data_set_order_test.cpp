@@ -9,15 +9,6 @@
 
 namespace {
 
-std::string Message(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 class PeopleTable : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -19,15 +19,6 @@
 
 namespace {
 
-std::string Message(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // --- the launcher's configuration -----------------------------------------------------------------------------
 
 class LauncherTable : public ::testing::Test {
