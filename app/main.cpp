@@ -11,8 +11,8 @@
 #include "engine/cursor/ordane_data_set.h"
 #include "engine/expr/table_bindings.h"
 #include "engine/storage/os_services.h"
-#include "framework/data_source.h"
-#include "framework/field.h"
+#include "framework/data/data_source.h"
+#include "framework/data/field.h"
 
 int main(int argc, char** argv) {
     // A folder given on the command line stands in for the program's own folder.

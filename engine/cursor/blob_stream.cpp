@@ -6,8 +6,8 @@
 
 #include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
-#include "framework/db_error.h"
-#include "framework/field.h"
+#include "framework/data/db_error.h"
+#include "framework/data/field.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/data_set.h"
-#include "framework/stream.h"
+#include "framework/data/data_set.h"
+#include "framework/data/stream.h"
 
 class TBlobField;
 class TOrdaneDataSet;

@@ -10,9 +10,9 @@
 #include "engine/index/index_tag.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
-#include "framework/data_source.h"
-#include "framework/date_time.h"
-#include "framework/db_error.h"
+#include "framework/data/data_source.h"
+#include "framework/data/date_time.h"
+#include "framework/data/db_error.h"
 
 namespace {
 

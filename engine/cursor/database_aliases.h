@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "framework/strings.h"
+#include "framework/data/strings.h"
 
 // The alias list; made (and the configuration file read) on first use when engine start did not make it.
 TStringList& DatabaseAliases();

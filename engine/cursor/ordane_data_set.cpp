@@ -11,9 +11,9 @@
 #include "engine/storage/errors.h"
 #include "engine/storage/flag_scope.h"
 #include "engine/storage/os_services.h"
-#include "framework/date_time.h"
-#include "framework/db_error.h"
-#include "framework/field.h"
+#include "framework/data/date_time.h"
+#include "framework/data/db_error.h"
+#include "framework/data/field.h"
 
 namespace {
 

@@ -26,10 +26,10 @@
 #include <vector>
 
 #include "engine/cursor/db_handler.h"
-#include "framework/data_link.h"
-#include "framework/data_set.h"
-#include "framework/index_defs.h"
-#include "framework/strings.h"
+#include "framework/data/data_link.h"
+#include "framework/data/data_set.h"
+#include "framework/data/index_defs.h"
+#include "framework/data/strings.h"
 
 class TOrdaneDataSet;
 class TBlobField;

@@ -8,7 +8,7 @@
 
 #include "data_set_fixture.h"
 #include "engine/storage/os_services.h"
-#include "framework/db_error.h"
+#include "framework/data/db_error.h"
 #include "temp_dir.h"
 
 namespace {

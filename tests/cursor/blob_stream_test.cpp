@@ -8,8 +8,8 @@
 
 #include "data_set_fixture.h"
 #include "engine/storage/errors.h"
-#include "framework/db_error.h"
-#include "framework/field.h"
+#include "framework/data/db_error.h"
+#include "framework/data/field.h"
 #include "temp_dir.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include "data_set_fixture.h"
 #include "engine/storage/errors.h"
-#include "framework/data_source.h"
-#include "framework/field.h"
+#include "framework/data/data_source.h"
+#include "framework/data/field.h"
 #include "temp_dir.h"
 
 namespace {

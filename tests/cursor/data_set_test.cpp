@@ -12,8 +12,8 @@
 #include "engine/index/index_file.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/errors.h"
-#include "framework/data_source.h"
-#include "framework/field.h"
+#include "framework/data/data_source.h"
+#include "framework/data/field.h"
 #include "process.h"
 #include "temp_dir.h"
 

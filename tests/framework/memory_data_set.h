@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/data_link.h"
-#include "framework/data_set.h"
+#include "framework/data/data_link.h"
+#include "framework/data/data_set.h"
 
 class MemoryDataSet : public TDataSet {
 public:

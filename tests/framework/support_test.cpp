@@ -5,11 +5,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "framework/db_error.h"
-#include "framework/index_defs.h"
-#include "framework/ini_file.h"
-#include "framework/stream.h"
-#include "framework/strings.h"
+#include "framework/data/db_error.h"
+#include "framework/data/index_defs.h"
+#include "framework/data/ini_file.h"
+#include "framework/data/stream.h"
+#include "framework/data/strings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/db_error.h"
+#include "framework/data/db_error.h"
 
 std::string FormatMessageArgs(std::string_view format, std::initializer_list<std::string> args) {
     std::string out;

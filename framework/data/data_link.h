@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/data_set.h"
-#include "framework/data_source.h"
+#include "framework/data/data_set.h"
+#include "framework/data/data_source.h"
 
 class TDataLink {
 public:

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/data_set.h"
+#include "framework/data/data_set.h"
 
 class TDataLink;
 

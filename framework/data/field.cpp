@@ -1,4 +1,4 @@
-#include "framework/field.h"
+#include "framework/data/field.h"
 
 #include <cctype>
 #include <cerrno>
@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/data_set.h"
-#include "framework/db_error.h"
-#include "framework/stream.h"
-#include "framework/strings.h"
+#include "framework/data/data_set.h"
+#include "framework/data/db_error.h"
+#include "framework/data/stream.h"
+#include "framework/data/strings.h"
 
 namespace {
 

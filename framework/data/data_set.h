@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "framework/base/variant.h"
-#include "framework/db_error.h"
-#include "framework/field.h"
-#include "framework/stream.h"
+#include "framework/data/db_error.h"
+#include "framework/data/field.h"
+#include "framework/data/stream.h"
 
 class TDataSource;
 class TDataLink;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/base/exception.h"
-#include "framework/strings.h"
+#include "framework/data/strings.h"
 
 class EIniFileException : public Exception {
 public:

@@ -1,4 +1,4 @@
-#include "framework/ini_file.h"
+#include "framework/data/ini_file.h"
 
 #include <cctype>
 #include <cerrno>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "framework/db_error.h"
-#include "framework/strings.h"
+#include "framework/data/db_error.h"
+#include "framework/data/strings.h"
 
 namespace {
 

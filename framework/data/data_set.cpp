@@ -1,12 +1,12 @@
-#include "framework/data_set.h"
+#include "framework/data/data_set.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <set>
 
-#include "framework/data_link.h"
-#include "framework/data_source.h"
+#include "framework/data/data_link.h"
+#include "framework/data/data_source.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "framework/base/variant.h"
-#include "framework/date_time.h"
+#include "framework/data/date_time.h"
 
 class TDataSet;
 class TStream;

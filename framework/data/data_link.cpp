@@ -1,4 +1,4 @@
-#include "framework/data_link.h"
+#include "framework/data/data_link.h"
 
 #include <algorithm>
 

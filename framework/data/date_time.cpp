@@ -1,4 +1,4 @@
-#include "framework/date_time.h"
+#include "framework/data/date_time.h"
 
 #include <cctype>
 #include <cmath>

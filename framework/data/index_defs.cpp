@@ -1,9 +1,9 @@
-#include "framework/index_defs.h"
+#include "framework/data/index_defs.h"
 
 #include <cctype>
 
-#include "framework/data_set.h"
-#include "framework/strings.h"
+#include "framework/data/data_set.h"
+#include "framework/data/strings.h"
 
 TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
     defs_.push_back(TIndexDef{name, fields, options});

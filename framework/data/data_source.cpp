@@ -1,9 +1,9 @@
-#include "framework/data_source.h"
+#include "framework/data/data_source.h"
 
 #include <algorithm>
 #include <set>
 
-#include "framework/data_link.h"
+#include "framework/data/data_link.h"
 
 TDataSource::~TDataSource() {
     for (TDataLink* link : std::vector<TDataLink*>(dataLinks_)) {

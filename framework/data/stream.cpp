@@ -1,4 +1,4 @@
-#include "framework/stream.h"
+#include "framework/data/stream.h"
 
 #include <algorithm>
 #include <cstring>

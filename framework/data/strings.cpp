@@ -1,8 +1,8 @@
-#include "framework/strings.h"
+#include "framework/data/strings.h"
 
 #include <cctype>
 
-#include "framework/db_error.h"
+#include "framework/data/db_error.h"
 
 void TStrings::IndexError(int index) { throw EStringListError(FormatMessage(dbmsg::ListIndexError, index)); }
 
