@@ -107,13 +107,7 @@ TdvExpressionLinkFactory ExpressionLinkFactory() { return gLinkFactory; }
 
 DVO_dBaseFld::DVO_dBaseFld(const std::string& fileName, const std::string& password, bool readWrite, bool shared)
     : DVO_dBaseDBF(fileName, password, readWrite, shared) {
-    // A wrong password scrambles the descriptors, so their lengths no longer add up to the record length.
-    // Until this test passes nothing may address a field: the lengths could point past the record.
-    if (IsEncrypted()) {
-        int64_t sum = 1;
-        for (const TdvFieldDesc& f : Fields()) sum += f.length;
-        if (sum != RecordLength()) throw EOrdaneEncryption(std::string(ResourceMessage(65167)) + Name());
-    }
+    // The table has tested the password of an encrypted table and checked every field against the record.
     if (TdvExpressionLinkFactory factory = ExpressionLinkFactory()) {
         link_ = factory(this);
         if (link_) {

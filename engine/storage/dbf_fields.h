@@ -42,8 +42,8 @@ class Variant;
 
 class DVO_dBaseFld : public DVO_dBaseDBF {
 public:
-    // Opens the table (see DVO_dBaseDBF), then tests the password of an encrypted table (EOrdaneEncryption
-    // 65167 when the descriptors do not add up to the record length) and builds the expression link.
+    // Opens the table (see DVO_dBaseDBF: it also tests the password of an encrypted table), then builds the
+    // expression link.
     DVO_dBaseFld(const std::string& fileName, const std::string& password, bool readWrite, bool shared);
     ~DVO_dBaseFld() override;
 
