@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/storage/byte_view.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
@@ -34,25 +35,19 @@ std::string_view TrimLeft(std::string_view s) {
 }
 std::string_view Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
 
-bool AllBlanks(const uint8_t* p, int32_t n) {
-    for (int32_t i = 0; i < n; ++i)
+// Whether the n bytes at at are all blanks, as a binary field some writers leave unset is.
+bool AllBlanks(const TdvByteView& v, size_t at, size_t n) {
+    const uint8_t* p = v.Bytes(at, n);
+    for (size_t i = 0; i < n; ++i)
         if (p[i] != ' ') return false;
     return true;
 }
 
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-int64_t GetI64(const uint8_t* p) {
-    return static_cast<int64_t>(static_cast<uint64_t>(GetU32(p)) | (static_cast<uint64_t>(GetU32(p + 4)) << 32));
-}
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutU64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+// The bytes of a field in the table's record buffer. The table checked every field against its record at
+// opening, so an access of the type's width inside a binary field never fails.
+TdvByteView FieldBytes(const DVO_dBaseDBF& table, const TdvFieldDesc& f) {
+    return TdvByteView(table.RecordBuffer() + f.offset, static_cast<size_t>(f.length),
+                       {errcode::kBadHeader, subcode::kNone, table.Name()});
 }
 
 // Case-blind equality by the locale's upper case, without building upper-cased copies.
@@ -190,22 +185,18 @@ void DVO_dBaseFld::StoreBytes(const TdvFieldDesc& f, const void* bytes) {
 }
 
 long double DVO_dBaseFld::DecodeBinary(const TdvFieldDesc& f) const {
-    const uint8_t* p = RecordBuffer() + f.offset;
+    const TdvByteView v = FieldBytes(*this, f);
     switch (f.type) {
-        case 'B': {
-            if (AllBlanks(p, 8)) return 0;
-            double d;
-            std::memcpy(&d, p, 8);
-            return d;
-        }
-        case 'Y': return AllBlanks(p, 8) ? 0 : static_cast<long double>(GetI64(p)) / 10000.0L;
+        case 'B': return AllBlanks(v, 0, 8) ? 0 : v.F64LE(0);
+        case 'Y':
+            return AllBlanks(v, 0, 8) ? 0 : static_cast<long double>(static_cast<int64_t>(v.U64LE(0))) / 10000.0L;
         case 'T': {
-            const int32_t day = AllBlanks(p, 4) ? TdvDBFDate::kPlatformOrigin : GetI32(p);
-            const int32_t ms = AllBlanks(p + 4, 4) ? 0 : GetI32(p + 4);
+            const int32_t day = AllBlanks(v, 0, 4) ? TdvDBFDate::kPlatformOrigin : v.I32LE(0);
+            const int32_t ms = AllBlanks(v, 4, 4) ? 0 : v.I32LE(4);
             if (day == 0) return 0;  // zero bytes: no date-time
             return static_cast<long double>(int64_t{day} - kDateTimeEpoch) * kMsPerDay + ms;
         }
-        default: return AllBlanks(p, 4) ? 0 : GetI32(p);
+        default: return AllBlanks(v, 0, 4) ? 0 : v.I32LE(0);
     }
 }
 
@@ -321,12 +312,12 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
 
     if (IsBinary(f)) {
         uint8_t bytes[8] = {};
+        TdvWriteView out(bytes, static_cast<size_t>(f.length), {errcode::kBadHeader, subcode::kNone, Name()});
         switch (f.type) {
             case 'B': {
                 if (std::isfinite(value) && std::fabs(value) > static_cast<long double>(DBL_MAX))
                     return tooLarge(numtext::FormatFixed(value, 0));
-                const double d = static_cast<double>(value);
-                std::memcpy(bytes, &d, 8);
+                out.PutF64LE(0, static_cast<double>(value));
                 break;
             }
             case 'Y': {
@@ -334,7 +325,7 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
                 const long double scaled = std::round(value * 10000.0L);
                 if (!(scaled >= -9223372036854775808.0L && scaled < 9223372036854775808.0L))
                     return tooLarge(numtext::FormatFixed(value, 4));
-                PutU64(bytes, static_cast<uint64_t>(static_cast<int64_t>(scaled)));
+                out.PutU64LE(0, static_cast<uint64_t>(static_cast<int64_t>(scaled)));
                 break;
             }
             case 'T': {
@@ -346,14 +337,14 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
                 if (!(day >= 1 && day <= 2147483647.0L)) return tooLarge(numtext::FormatFixed(value, 0));
                 const long double ms = std::trunc(value - days * kMsPerDay);
                 const int32_t msOfDay = static_cast<int32_t>(std::clamp(ms, 0.0L, 86399999.0L));
-                PutU32(bytes, static_cast<uint32_t>(static_cast<int32_t>(day)));
-                PutU32(bytes + 4, static_cast<uint32_t>(msOfDay));
+                out.PutI32LE(0, static_cast<int32_t>(day));
+                out.PutI32LE(4, msOfDay);
                 break;
             }
             default: {  // I, M, G
                 const long double t = std::trunc(value);
                 if (!(t >= -2147483648.0L && t <= 2147483647.0L)) return tooLarge(numtext::FormatFixed(value, 0));
-                PutU32(bytes, static_cast<uint32_t>(static_cast<int32_t>(t)));
+                out.PutI32LE(0, static_cast<int32_t>(t));
                 break;
             }
         }
@@ -376,8 +367,8 @@ int32_t DVO_dBaseFld::DateGet(int32_t n) {
     if (!f) return 0;
     currentNumber_ = n;
     if (IsBinary(*f) && f->type == 'T') {
-        const uint8_t* p = RecordBuffer() + f->offset;
-        return AllBlanks(p, 4) ? TdvDBFDate::kPlatformOrigin : std::max(0, GetI32(p));
+        const TdvByteView v = FieldBytes(*this, *f);
+        return AllBlanks(v, 0, 4) ? TdvDBFDate::kPlatformOrigin : std::max(0, v.I32LE(0));
     }
     const std::string_view text = RawText(*f);
     int32_t day = 0;
@@ -444,11 +435,11 @@ std::string DVO_dBaseFld::StringGet(int32_t n) {
             case 'I': return numtext::FormatFixed(value, 0);
             case 'Y': return numtext::FormatFixed(value, 4);
             case 'T': {
-                const uint8_t* p = RecordBuffer() + f->offset;
+                const TdvByteView v = FieldBytes(*this, *f);
                 const int32_t day = DateGet(n);
                 if (day <= 0) return {};
                 std::string shown(TrimRight(DBFDate().JulianToDisplay(day)));
-                const int32_t ms = AllBlanks(p + 4, 4) ? 0 : GetI32(p + 4);
+                const int32_t ms = AllBlanks(v, 4, 4) ? 0 : v.I32LE(4);
                 if (ms >= 0 && ms < kMsPerDay) {
                     char time[16];
                     const int32_t s = ms / 1000;
@@ -604,8 +595,8 @@ DVobjMemo* DVO_dBaseFld::MemoFile(int32_t n) {
 
 int32_t DVO_dBaseFld::MemoBlock(const TdvFieldDesc& f) {
     if (IsBinary(f)) {
-        const uint8_t* p = RecordBuffer() + f.offset;
-        const int32_t block = AllBlanks(p, 4) ? 0 : GetI32(p);
+        const TdvByteView v = FieldBytes(*this, f);
+        const int32_t block = AllBlanks(v, 0, 4) ? 0 : v.I32LE(0);
         if (block < 0) FoundError(errcode::kMemoFormat, subcode::kMemoFormat, FieldInfo(f, false));
         return block;
     }
