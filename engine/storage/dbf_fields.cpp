@@ -43,13 +43,6 @@ bool AllBlanks(const TdvByteView& v, size_t at, size_t n) {
     return true;
 }
 
-// The bytes of a field in the table's record buffer. The table checked every field against its record at
-// opening, so an access of the type's width inside a binary field never fails.
-TdvByteView FieldBytes(const DVO_dBaseDBF& table, const TdvFieldDesc& f) {
-    return TdvByteView(table.RecordBuffer() + f.offset, static_cast<size_t>(f.length),
-                       {errcode::kBadHeader, subcode::kNone, table.Name()});
-}
-
 // Case-blind equality by the locale's upper case, without building upper-cased copies.
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -147,6 +140,12 @@ bool DVO_dBaseFld::IsBinary(const TdvFieldDesc& f) const {
     }
 }
 
+TdvByteView DVO_dBaseFld::FieldBytes(const TdvFieldDesc& f) const {
+    // The table checked every field against its record at opening, so no access inside the field fails.
+    return TdvByteView(RecordBuffer() + f.offset, static_cast<size_t>(f.length),
+                       {errcode::kBadHeader, subcode::kNone, Name()});
+}
+
 std::string_view DVO_dBaseFld::RawText(const TdvFieldDesc& f) const {
     const char* p = reinterpret_cast<const char*>(RecordBuffer()) + f.offset;
     const void* nul = std::memchr(p, 0, static_cast<size_t>(f.length));
@@ -185,7 +184,7 @@ void DVO_dBaseFld::StoreBytes(const TdvFieldDesc& f, const void* bytes) {
 }
 
 long double DVO_dBaseFld::DecodeBinary(const TdvFieldDesc& f) const {
-    const TdvByteView v = FieldBytes(*this, f);
+    const TdvByteView v = FieldBytes(f);
     switch (f.type) {
         case 'B': return AllBlanks(v, 0, 8) ? 0 : v.F64LE(0);
         case 'Y':
@@ -367,7 +366,7 @@ int32_t DVO_dBaseFld::DateGet(int32_t n) {
     if (!f) return 0;
     currentNumber_ = n;
     if (IsBinary(*f) && f->type == 'T') {
-        const TdvByteView v = FieldBytes(*this, *f);
+        const TdvByteView v = FieldBytes(*f);
         return AllBlanks(v, 0, 4) ? TdvDBFDate::kPlatformOrigin : std::max(0, v.I32LE(0));
     }
     const std::string_view text = RawText(*f);
@@ -435,7 +434,7 @@ std::string DVO_dBaseFld::StringGet(int32_t n) {
             case 'I': return numtext::FormatFixed(value, 0);
             case 'Y': return numtext::FormatFixed(value, 4);
             case 'T': {
-                const TdvByteView v = FieldBytes(*this, *f);
+                const TdvByteView v = FieldBytes(*f);
                 const int32_t day = DateGet(n);
                 if (day <= 0) return {};
                 std::string shown(TrimRight(DBFDate().JulianToDisplay(day)));
@@ -595,7 +594,7 @@ DVobjMemo* DVO_dBaseFld::MemoFile(int32_t n) {
 
 int32_t DVO_dBaseFld::MemoBlock(const TdvFieldDesc& f) {
     if (IsBinary(f)) {
-        const TdvByteView v = FieldBytes(*this, f);
+        const TdvByteView v = FieldBytes(f);
         const int32_t block = AllBlanks(v, 0, 4) ? 0 : v.I32LE(0);
         if (block < 0) FoundError(errcode::kMemoFormat, subcode::kMemoFormat, FieldInfo(f, false));
         return block;

@@ -38,6 +38,7 @@
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/expression_link.h"
 
+class TdvByteView;
 class Variant;
 
 class DVO_dBaseFld : public DVO_dBaseDBF {
@@ -119,6 +120,8 @@ public:
     // Whether the field holds the block number of a memo in the memo file (M, G, and B unless it is binary);
     // no other type does.
     bool IsMemoField(const TdvFieldDesc& f) const;
+    // The field's bytes in the record buffer, for decoding binary values (REQUIRES: a field of this table).
+    TdvByteView FieldBytes(const TdvFieldDesc& f) const;
     // The descriptor of the field last addressed by an accessor, or nullptr.
     const TdvFieldDesc* CurrentField() const { return Field(currentNumber_); }
     // The memo object behind a memo field (M, G, and B outside 0x30 tables), opened on first use; nullptr for

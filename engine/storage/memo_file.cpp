@@ -85,7 +85,8 @@ int32_t DVobjMemo::DataOffset() const {
 
 void DVobjMemo::ReadImage(uint64_t offset, int32_t count) {
     image_.fill(0);
-    imageRead_ = static_cast<size_t>(std::max(0, ReadAt(offset, image_.data(), std::min<int32_t>(count, static_cast<int32_t>(image_.size())))));
+    const int32_t got = ReadAt(offset, image_.data(), std::min<int32_t>(count, static_cast<int32_t>(image_.size())));
+    imageRead_ = static_cast<size_t>(std::max(0, got));
 }
 
 TdvByteView DVobjMemo::ImageAsRead(int32_t subCode) const {
@@ -294,7 +295,8 @@ DVobjMemo4::DVobjMemo4(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, boo
     ReadImage(0, memoheader::kImageSize);
     const uint32_t size = ImageAsRead(subcode::kMemoOpen).U32LE(memoheader::kDb4BlockSize);
     // Free runs and block headers are read 32 bytes at a time; smaller or absurd blocks cannot be this layout.
-    if (size < kDb4MinBlockSize || size > kDb4MaxBlockSize) FoundError(errcode::kMemoFormat, subcode::kMemoOpen, Name());
+    if (size < kDb4MinBlockSize || size > kDb4MaxBlockSize)
+        FoundError(errcode::kMemoFormat, subcode::kMemoOpen, Name());
     blockSize_ = static_cast<int32_t>(size);
     blockHeaderLength_ = kBlockHeaderSize;
     if (IsReadWrite() && FileSize() < blockSize_) {

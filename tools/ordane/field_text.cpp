@@ -15,12 +15,6 @@
 namespace ordane {
 namespace {
 
-// The field's bytes in the record buffer; the table checked every field against its record when it opened.
-TdvByteView FieldBytes(const DVO_dBaseFld& t, const TdvFieldDesc& f) {
-    return TdvByteView(t.RecordBuffer() + f.offset, static_cast<size_t>(f.length),
-                       {errcode::kBadHeader, subcode::kNone, t.Name()});
-}
-
 std::string TrimRight(std::string s) {
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
@@ -79,7 +73,7 @@ int32_t DayOf(const TdvFieldDesc& f, const Json& value, std::string_view text) {
 }  // namespace
 
 Json FieldValue(DVO_dBaseFld& t, const TdvFieldDesc& f, int codePage, bool raw) {
-    const TdvByteView view = FieldBytes(t, f);
+    const TdvByteView view = t.FieldBytes(f);
     const uint8_t* bytes = view.Data();
     if (raw) {
         static const char* digits = "0123456789abcdef";
