@@ -1,24 +1,15 @@
 #include "engine/storage/dbf_create.h"
 
 #include <cctype>
-#include <cstring>
 
+#include "engine/storage/byte_view.h"
+#include "engine/storage/dbf_layout.h"
 #include "engine/storage/disk_file.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
+#include "engine/storage/memo_layout.h"
 
 namespace {
-
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutBig32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
 
 std::string WithExtension(const std::string& fileName) {
     size_t slash = fileName.find_last_of("/\\");
@@ -73,28 +64,31 @@ std::vector<uint8_t> EmptyMemoFile(uint8_t version, int blockSize, const std::st
     // The table name without folder and extension, at most 8 characters, as dBase memo headers carry it.
     std::string base = tableName.substr(tableName.find_last_of("/\\") + 1);
     base = os::UpperCase(base.substr(0, base.rfind('.')).substr(0, 8));
+    const TdvStructure kind{errcode::kMemoFormat, subcode::kCreate, tableName};
     switch (version) {
         case 0x83: {
             std::vector<uint8_t> bytes(512, 0);
-            Put32(&bytes[0], 1);
-            bytes[16] = 0x03;
+            TdvWriteView header(bytes.data(), bytes.size(), kind);
+            header.PutU32LE(memoheader::kNextBlock, 1);
+            header.PutU8(memoheader::kDb3Version, 0x03);
             return bytes;
         }
         case 0x8B: {
             int size = blockSize > 0 ? blockSize : 512;
             std::vector<uint8_t> bytes(static_cast<size_t>(size), 0);
-            Put32(&bytes[0], 1);
-            std::memcpy(&bytes[8], base.data(), base.size());
-            bytes[16] = 0x00;
-            Put16(&bytes[20], static_cast<uint32_t>(size));
+            TdvWriteView header(bytes.data(), bytes.size(), kind);
+            header.PutU32LE(memoheader::kNextBlock, 1);
+            header.Put(memoheader::kTableName, base.data(), base.size());
+            header.PutU16LE(memoheader::kDb4BlockSize, static_cast<uint16_t>(size));
             return bytes;
         }
         default: {  // FoxPro layout: a 512-byte header, big-endian next block and block size
             int size = blockSize > 0 ? blockSize : 64;
-            std::vector<uint8_t> bytes(512, 0);
-            PutBig32(&bytes[0], static_cast<uint32_t>((512 + size - 1) / size));
-            bytes[6] = static_cast<uint8_t>(size >> 8);
-            bytes[7] = static_cast<uint8_t>(size);
+            std::vector<uint8_t> bytes(memoheader::kFoxHeaderSize, 0);
+            TdvWriteView header(bytes.data(), bytes.size(), kind);
+            header.PutU32BE(memoheader::kNextBlock,
+                            static_cast<uint32_t>((memoheader::kFoxHeaderSize + size - 1) / size));
+            header.PutU16BE(memoheader::kFoxBlockSize, static_cast<uint16_t>(size));
             return bytes;
         }
     }
@@ -130,32 +124,35 @@ void CreateTable(const std::string& fileName, uint8_t version, const std::vector
     if (recordLength > 65535) ReportError(errcode::kBadFieldType, subcode::kCreate, info);
 
     const bool vfp = version == 0x30;
-    const uint32_t headerLength = 32 + 32 * static_cast<uint32_t>(settled.size()) + 1 + (vfp ? 263 : 0);
+    const uint32_t headerLength = static_cast<uint32_t>(dbfheader::kSize + dbfdesc::kSize * settled.size() + 1 +
+                                                        (vfp ? dbfheader::kBacklinkSize : 0));
     if (headerLength > 65535) ReportError(errcode::kBadFieldType, subcode::kCreate, info);
     std::vector<uint8_t> bytes(headerLength + 1, 0);
+    TdvWriteView file(bytes.data(), bytes.size(), {errcode::kBadHeader, subcode::kCreate, info});
     os::LocalTime now = os::Now();
-    bytes[0] = version;
-    bytes[1] = static_cast<uint8_t>(now.year % 100);
-    bytes[2] = static_cast<uint8_t>(now.month);
-    bytes[3] = static_cast<uint8_t>(now.day);
-    Put16(&bytes[8], headerLength);
-    Put16(&bytes[10], recordLength);
-    if (vfp && memoFields) bytes[28] = 0x02;
-    bytes[29] = LanguageByte();
+    file.PutU8(dbfheader::kVersion, version);
+    file.PutU8(dbfheader::kUpdateYear, static_cast<uint8_t>(now.year % 100));
+    file.PutU8(dbfheader::kUpdateMonth, static_cast<uint8_t>(now.month));
+    file.PutU8(dbfheader::kUpdateDay, static_cast<uint8_t>(now.day));
+    file.PutU16LE(dbfheader::kHeaderLength, static_cast<uint16_t>(headerLength));
+    file.PutU16LE(dbfheader::kRecordLength, static_cast<uint16_t>(recordLength));
+    if (vfp && memoFields) file.PutU8(dbfheader::kFlags, 0x02);
+    file.PutU8(dbfheader::kLanguage, LanguageByte());
     uint32_t offset = 1;
     for (size_t i = 0; i < settled.size(); ++i) {
         const TdvNewField& f = settled[i];
-        uint8_t* d = &bytes[32 + 32 * i];
-        std::memcpy(d, f.name.data(), f.name.size());
-        d[11] = static_cast<uint8_t>(f.type);
-        if (vfp) Put32(&d[12], offset);
-        d[16] = static_cast<uint8_t>(f.length & 0xFF);
-        d[17] = static_cast<uint8_t>(f.type == 'C' ? f.length >> 8 : f.decimals);
-        if (vfp && (f.type == 'M' || f.type == 'G')) d[18] = 0x04;  // stored as binary: no code page translation
+        TdvWriteView d = file.Sub(dbfheader::kSize + dbfdesc::kSize * i, dbfdesc::kSize);
+        d.Put(dbfdesc::kName, f.name.data(), f.name.size());
+        d.PutU8(dbfdesc::kType, static_cast<uint8_t>(f.type));
+        if (vfp) d.PutU32LE(dbfdesc::kOffset, offset);
+        d.PutU8(dbfdesc::kLength, static_cast<uint8_t>(f.length & 0xFF));
+        d.PutU8(dbfdesc::kDecimals, static_cast<uint8_t>(f.type == 'C' ? f.length >> 8 : f.decimals));
+        // Stored as binary: no code page translation.
+        if (vfp && (f.type == 'M' || f.type == 'G')) d.PutU8(dbfdesc::kFlags, 0x04);
         offset += static_cast<uint32_t>(f.length);
     }
-    bytes[32 + 32 * settled.size()] = 0x0D;
-    bytes[headerLength] = 0x1A;
+    file.PutU8(dbfheader::kSize + dbfdesc::kSize * settled.size(), dbfheader::kTerminator);
+    file.PutU8(headerLength, dbfheader::kEndMark);
 
     // FoxPro readers insist that memo fields and memo file go together, so a FoxPro table gets its memo file
     // only with memo fields; dBase tables of a memo version always get one.

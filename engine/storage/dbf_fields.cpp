@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/storage/byte_view.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
@@ -34,25 +35,12 @@ std::string_view TrimLeft(std::string_view s) {
 }
 std::string_view Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
 
-bool AllBlanks(const uint8_t* p, int32_t n) {
-    for (int32_t i = 0; i < n; ++i)
+// Whether the n bytes at at are all blanks, as a binary field some writers leave unset is.
+bool AllBlanks(const TdvByteView& v, size_t at, size_t n) {
+    const uint8_t* p = v.Bytes(at, n);
+    for (size_t i = 0; i < n; ++i)
         if (p[i] != ' ') return false;
     return true;
-}
-
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-int64_t GetI64(const uint8_t* p) {
-    return static_cast<int64_t>(static_cast<uint64_t>(GetU32(p)) | (static_cast<uint64_t>(GetU32(p + 4)) << 32));
-}
-void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void PutU64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Case-blind equality by the locale's upper case, without building upper-cased copies.
@@ -107,13 +95,7 @@ TdvExpressionLinkFactory ExpressionLinkFactory() { return gLinkFactory; }
 
 DVO_dBaseFld::DVO_dBaseFld(const std::string& fileName, const std::string& password, bool readWrite, bool shared)
     : DVO_dBaseDBF(fileName, password, readWrite, shared) {
-    // A wrong password scrambles the descriptors, so their lengths no longer add up to the record length.
-    // Until this test passes nothing may address a field: the lengths could point past the record.
-    if (IsEncrypted()) {
-        int64_t sum = 1;
-        for (const TdvFieldDesc& f : Fields()) sum += f.length;
-        if (sum != RecordLength()) throw EOrdaneEncryption(std::string(ResourceMessage(65167)) + Name());
-    }
+    // The table has tested the password of an encrypted table and checked every field against the record.
     if (TdvExpressionLinkFactory factory = ExpressionLinkFactory()) {
         link_ = factory(this);
         if (link_) {
@@ -158,6 +140,12 @@ bool DVO_dBaseFld::IsBinary(const TdvFieldDesc& f) const {
     }
 }
 
+TdvByteView DVO_dBaseFld::FieldBytes(const TdvFieldDesc& f) const {
+    // The table checked every field against its record at opening, so no access inside the field fails.
+    return TdvByteView(RecordBuffer() + f.offset, static_cast<size_t>(f.length),
+                       {errcode::kBadHeader, subcode::kNone, Name()});
+}
+
 std::string_view DVO_dBaseFld::RawText(const TdvFieldDesc& f) const {
     const char* p = reinterpret_cast<const char*>(RecordBuffer()) + f.offset;
     const void* nul = std::memchr(p, 0, static_cast<size_t>(f.length));
@@ -196,22 +184,18 @@ void DVO_dBaseFld::StoreBytes(const TdvFieldDesc& f, const void* bytes) {
 }
 
 long double DVO_dBaseFld::DecodeBinary(const TdvFieldDesc& f) const {
-    const uint8_t* p = RecordBuffer() + f.offset;
+    const TdvByteView v = FieldBytes(f);
     switch (f.type) {
-        case 'B': {
-            if (AllBlanks(p, 8)) return 0;
-            double d;
-            std::memcpy(&d, p, 8);
-            return d;
-        }
-        case 'Y': return AllBlanks(p, 8) ? 0 : static_cast<long double>(GetI64(p)) / 10000.0L;
+        case 'B': return AllBlanks(v, 0, 8) ? 0 : v.F64LE(0);
+        case 'Y':
+            return AllBlanks(v, 0, 8) ? 0 : static_cast<long double>(static_cast<int64_t>(v.U64LE(0))) / 10000.0L;
         case 'T': {
-            const int32_t day = AllBlanks(p, 4) ? TdvDBFDate::kPlatformOrigin : GetI32(p);
-            const int32_t ms = AllBlanks(p + 4, 4) ? 0 : GetI32(p + 4);
+            const int32_t day = AllBlanks(v, 0, 4) ? TdvDBFDate::kPlatformOrigin : v.I32LE(0);
+            const int32_t ms = AllBlanks(v, 4, 4) ? 0 : v.I32LE(4);
             if (day == 0) return 0;  // zero bytes: no date-time
             return static_cast<long double>(int64_t{day} - kDateTimeEpoch) * kMsPerDay + ms;
         }
-        default: return AllBlanks(p, 4) ? 0 : GetI32(p);
+        default: return AllBlanks(v, 0, 4) ? 0 : v.I32LE(0);
     }
 }
 
@@ -327,12 +311,12 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
 
     if (IsBinary(f)) {
         uint8_t bytes[8] = {};
+        TdvWriteView out(bytes, static_cast<size_t>(f.length), {errcode::kBadHeader, subcode::kNone, Name()});
         switch (f.type) {
             case 'B': {
                 if (std::isfinite(value) && std::fabs(value) > static_cast<long double>(DBL_MAX))
                     return tooLarge(numtext::FormatFixed(value, 0));
-                const double d = static_cast<double>(value);
-                std::memcpy(bytes, &d, 8);
+                out.PutF64LE(0, static_cast<double>(value));
                 break;
             }
             case 'Y': {
@@ -340,7 +324,7 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
                 const long double scaled = std::round(value * 10000.0L);
                 if (!(scaled >= -9223372036854775808.0L && scaled < 9223372036854775808.0L))
                     return tooLarge(numtext::FormatFixed(value, 4));
-                PutU64(bytes, static_cast<uint64_t>(static_cast<int64_t>(scaled)));
+                out.PutU64LE(0, static_cast<uint64_t>(static_cast<int64_t>(scaled)));
                 break;
             }
             case 'T': {
@@ -352,14 +336,14 @@ bool DVO_dBaseFld::StoreNumber(const TdvFieldDesc& f, long double value, bool re
                 if (!(day >= 1 && day <= 2147483647.0L)) return tooLarge(numtext::FormatFixed(value, 0));
                 const long double ms = std::trunc(value - days * kMsPerDay);
                 const int32_t msOfDay = static_cast<int32_t>(std::clamp(ms, 0.0L, 86399999.0L));
-                PutU32(bytes, static_cast<uint32_t>(static_cast<int32_t>(day)));
-                PutU32(bytes + 4, static_cast<uint32_t>(msOfDay));
+                out.PutI32LE(0, static_cast<int32_t>(day));
+                out.PutI32LE(4, msOfDay);
                 break;
             }
             default: {  // I, M, G
                 const long double t = std::trunc(value);
                 if (!(t >= -2147483648.0L && t <= 2147483647.0L)) return tooLarge(numtext::FormatFixed(value, 0));
-                PutU32(bytes, static_cast<uint32_t>(static_cast<int32_t>(t)));
+                out.PutI32LE(0, static_cast<int32_t>(t));
                 break;
             }
         }
@@ -382,8 +366,8 @@ int32_t DVO_dBaseFld::DateGet(int32_t n) {
     if (!f) return 0;
     currentNumber_ = n;
     if (IsBinary(*f) && f->type == 'T') {
-        const uint8_t* p = RecordBuffer() + f->offset;
-        return AllBlanks(p, 4) ? TdvDBFDate::kPlatformOrigin : std::max(0, GetI32(p));
+        const TdvByteView v = FieldBytes(*f);
+        return AllBlanks(v, 0, 4) ? TdvDBFDate::kPlatformOrigin : std::max(0, v.I32LE(0));
     }
     const std::string_view text = RawText(*f);
     int32_t day = 0;
@@ -450,11 +434,11 @@ std::string DVO_dBaseFld::StringGet(int32_t n) {
             case 'I': return numtext::FormatFixed(value, 0);
             case 'Y': return numtext::FormatFixed(value, 4);
             case 'T': {
-                const uint8_t* p = RecordBuffer() + f->offset;
+                const TdvByteView v = FieldBytes(*f);
                 const int32_t day = DateGet(n);
                 if (day <= 0) return {};
                 std::string shown(TrimRight(DBFDate().JulianToDisplay(day)));
-                const int32_t ms = AllBlanks(p + 4, 4) ? 0 : GetI32(p + 4);
+                const int32_t ms = AllBlanks(v, 4, 4) ? 0 : v.I32LE(4);
                 if (ms >= 0 && ms < kMsPerDay) {
                     char time[16];
                     const int32_t s = ms / 1000;
@@ -610,8 +594,8 @@ DVobjMemo* DVO_dBaseFld::MemoFile(int32_t n) {
 
 int32_t DVO_dBaseFld::MemoBlock(const TdvFieldDesc& f) {
     if (IsBinary(f)) {
-        const uint8_t* p = RecordBuffer() + f.offset;
-        const int32_t block = AllBlanks(p, 4) ? 0 : GetI32(p);
+        const TdvByteView v = FieldBytes(f);
+        const int32_t block = AllBlanks(v, 0, 4) ? 0 : v.I32LE(0);
         if (block < 0) FoundError(errcode::kMemoFormat, subcode::kMemoFormat, FieldInfo(f, false));
         return block;
     }

@@ -38,12 +38,13 @@
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/expression_link.h"
 
+class TdvByteView;
 class Variant;
 
 class DVO_dBaseFld : public DVO_dBaseDBF {
 public:
-    // Opens the table (see DVO_dBaseDBF), then tests the password of an encrypted table (EOrdaneEncryption
-    // 65167 when the descriptors do not add up to the record length) and builds the expression link.
+    // Opens the table (see DVO_dBaseDBF: it also tests the password of an encrypted table), then builds the
+    // expression link.
     DVO_dBaseFld(const std::string& fileName, const std::string& password, bool readWrite, bool shared);
     ~DVO_dBaseFld() override;
 
@@ -114,6 +115,13 @@ public:
 
     // The number of the named field (same matching as FieldByName), 0 when there is none; no error.
     int32_t FieldNumber(std::string_view name) const;
+    // Whether the field is stored in binary (a 0x30 binary type of its natural width, see the table above).
+    bool IsBinary(const TdvFieldDesc& f) const;
+    // Whether the field holds the block number of a memo in the memo file (M, G, and B unless it is binary);
+    // no other type does.
+    bool IsMemoField(const TdvFieldDesc& f) const;
+    // The field's bytes in the record buffer, for decoding binary values (REQUIRES: a field of this table).
+    TdvByteView FieldBytes(const TdvFieldDesc& f) const;
     // The descriptor of the field last addressed by an accessor, or nullptr.
     const TdvFieldDesc* CurrentField() const { return Field(currentNumber_); }
     // The memo object behind a memo field (M, G, and B outside 0x30 tables), opened on first use; nullptr for
@@ -138,10 +146,6 @@ public:
 protected:
     // The descriptor of field n, or nullptr outside 1..field count.
     const TdvFieldDesc* Field(int32_t n) const;
-    // Whether the field is stored in binary (a 0x30 binary type of its natural width).
-    bool IsBinary(const TdvFieldDesc& f) const;
-    // Whether the field holds a memo block number (M, G, and B outside 0x30 tables).
-    bool IsMemoField(const TdvFieldDesc& f) const;
     // Stores text into the field with the type's alignment; sets the changed flags.
     void StoreText(const TdvFieldDesc& f, std::string_view text);
     // Stores raw bytes of exactly the field's length; sets the changed flags.

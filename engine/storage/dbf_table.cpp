@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/storage/byte_view.h"
 #include "engine/storage/crypt.h"
+#include "engine/storage/dbf_layout.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
 
@@ -11,15 +13,23 @@ namespace {
 
 constexpr uint32_t kWholeFileLength = 0x7FFFFFFF;
 constexpr uint64_t kFormatLimit = 0xFFFFFFFFull;  // record offsets are 32-bit in the format
-constexpr int32_t kBacklinkBytes = 263;
+constexpr int32_t kPlainCipherStart = dbfheader::kSize + 1;  // the area ends before the terminator byte
+constexpr int32_t kFoxCipherStart = kPlainCipherStart + dbfheader::kBacklinkSize;  // and before the backlinks
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+// One descriptor as stored; its offset and number are the caller's.
+TdvFieldDesc DecodeDescriptor(const TdvByteView& d) {
+    TdvFieldDesc f;
+    const std::string_view name = d.Text(dbfdesc::kName, dbfdesc::kNameSize);
+    f.name.assign(name.substr(0, name.find('\0')));
+    f.type = static_cast<char>(d.U8(dbfdesc::kType));
+    f.length = d.U8(dbfdesc::kLength);
+    f.decimals = d.U8(dbfdesc::kDecimals);
+    if (f.type == 'C') {
+        f.length += 256 * f.decimals;
+        f.decimals = 0;
+    }
+    f.flags = d.U8(dbfdesc::kFlags);
+    return f;
 }
 
 bool AcceptedVersion(uint8_t v) { return v == 0x03 || v == 0x30 || v == 0x83 || v == 0x8B || v == 0xF5; }
@@ -49,6 +59,7 @@ DVO_dBaseDBF::DVO_dBaseDBF(const std::string& fileName, const std::string& passw
     savedCopy_.assign(ownRecord_.size(), ' ');
     cipherBuffer_.assign(ownRecord_.size(), ' ');
     fieldChanged_.assign(fields_.size() + 1, 0);
+    CheckFieldsInRecord();
     RefreshHeader();
     TableEvent(tblevent::kOpened, 0);
 }
@@ -68,22 +79,26 @@ DVO_dBaseDBF::~DVO_dBaseDBF() {
 
 void DVO_dBaseDBF::BadHeader() { ReportError(errcode::kBadHeader, subcode::kTableOpen, Name()); }
 
+TdvStructure DVO_dBaseDBF::HeaderKind() const { return {errcode::kBadHeader, subcode::kTableOpen, Name()}; }
+
 int32_t DVO_dBaseDBF::CipherAreaLength() const {
-    return std::max(0, headerLength_ - (version_ == 0x30 ? 296 : 33));
+    return std::max(0, headerLength_ - (version_ == 0x30 ? kFoxCipherStart : kPlainCipherStart));
 }
 
 void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
-    int32_t got = ReadAt(0, header_.data(), 32);
-    if (got < 32) CheckError(errcode::kShortRead, subcode::kTableOpen);
-    version_ = header_[0];
+    int32_t got = ReadAt(0, header_.data(), dbfheader::kSize);
+    if (got < static_cast<int32_t>(dbfheader::kSize)) CheckError(errcode::kShortRead, subcode::kTableOpen);
+    const TdvByteView head(header_.data(), header_.size(), HeaderKind());
+    version_ = head.U8(dbfheader::kVersion);
     if (!AcceptedVersion(version_)) BadHeader();
-    headerLength_ = Get16(&header_[8]);
-    recordLength_ = Get16(&header_[10]);
-    flagBit0_ = header_[28] & 1;
-    flagBit1_ = header_[28] & 2;
-    flagBit2_ = header_[28] & 4;
-    changeStamp_ = Get32(&header_[16]);
-    encrypted_ = header_[15] != 0;
+    headerLength_ = head.U16LE(dbfheader::kHeaderLength);
+    recordLength_ = head.U16LE(dbfheader::kRecordLength);
+    const uint8_t flags = head.U8(dbfheader::kFlags);
+    flagBit0_ = flags & 1;
+    flagBit1_ = flags & 2;
+    flagBit2_ = flags & 4;
+    changeStamp_ = head.U32LE(dbfheader::kChangeStamp);
+    encrypted_ = head.U8(dbfheader::kEncrypted) != 0;
 
     if (encrypted_ && readPassword.empty())
         throw EOrdaneEncryption(FormatResource(65166, {Name()}));
@@ -93,20 +108,24 @@ void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
     currentRecord_ = 0;
     eof_ = false;
     bof_ = true;
-    // A header too small for its terminator, an empty record, or a file shorter than its header cannot be a
-    // table; following them would divide by zero or read past the file.
-    if (headerLength_ < 33 || recordLength_ < 1) BadHeader();
-    if (FileSize() < headerLength_) BadHeader();
-    recordCount_ = CountFromFileSize();
+    // A header too small for its terminator or an empty record cannot be a table; following them would divide
+    // by zero.
+    if (headerLength_ < kPlainCipherStart || recordLength_ < 1) BadHeader();
 
-    descriptors_.assign(static_cast<size_t>(headerLength_ - 32), 0);
-    got = ReadAt(32, descriptors_.data(), headerLength_ - 32);
-    if (got < headerLength_ - 32) CheckError(errcode::kShortRead, subcode::kTableOpen);
+    // The descriptor area as the file holds it: a header length that points past the end of the file leaves
+    // the view short of it. The allocation is bounded by the 16-bit header length.
+    const int32_t areaLength = headerLength_ - static_cast<int32_t>(dbfheader::kSize);
+    descriptors_.assign(static_cast<size_t>(areaLength), 0);
+    got = ReadAt(dbfheader::kSize, descriptors_.data(), areaLength);
+    TdvWriteView area(descriptors_.data(), static_cast<size_t>(std::max(got, 0)), HeaderKind());
+    area.Check(0, static_cast<size_t>(areaLength));
+    recordCount_ = CountFromFileSize();
     if (encrypted_) {
-        int32_t area = std::min(CipherAreaLength(), headerLength_ - 32);
-        CryptBuffer(readPassword, descriptors_.data(), descriptors_.data(), area, 0);
+        const int32_t enciphered = std::min(CipherAreaLength(), areaLength);
+        CryptBuffer(readPassword, area.Bytes(0, static_cast<size_t>(enciphered)),
+                    area.Bytes(0, static_cast<size_t>(enciphered)), enciphered, 0);
     }
-    ParseDescriptors();
+    ParseDescriptors(area);
     hasMemo_ = version_ == 0x83 || version_ == 0x8B || version_ == 0xF5;
     if (version_ == 0x30) {
         // Some writers leave the memo flag clear on tables with memo fields; the fields decide as well.
@@ -116,32 +135,30 @@ void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
     }
 }
 
-void DVO_dBaseDBF::ParseDescriptors() {
+void DVO_dBaseDBF::ParseDescriptors(const TdvByteView& area) {
     // The descriptors end at the 0x0D terminator, bounded by the header length: writers differ on whether a
     // backlink area follows, so the header length alone cannot give the count.
     fields_.clear();
     int64_t offset = 1;
-    for (size_t at = 0; at + 32 <= descriptors_.size() && descriptors_[at] != 0x0D; at += 32) {
-        const uint8_t* d = &descriptors_[at];
-        TdvFieldDesc f;
-        size_t nameLength = 0;
-        while (nameLength < 11 && d[nameLength] != 0) ++nameLength;
-        f.name.assign(reinterpret_cast<const char*>(d), nameLength);
-        f.type = static_cast<char>(d[11]);
-        f.length = d[16];
-        f.decimals = d[17];
-        if (f.type == 'C') {
-            f.length = d[16] + 256 * d[17];
-            f.decimals = 0;
-        }
-        f.flags = d[18];
+    for (size_t at = 0; area.Holds(at, dbfdesc::kSize) && area.U8(at) != dbfheader::kTerminator;
+         at += dbfdesc::kSize) {
+        TdvFieldDesc f = DecodeDescriptor(area.Sub(at, dbfdesc::kSize));
         f.offset = static_cast<int32_t>(offset);
         f.number = static_cast<int32_t>(fields_.size() + 1);
         offset += f.length;
         fields_.push_back(std::move(f));
     }
-    // A wrong password scrambles the lengths; the field layer reports that as a password error instead.
-    if (!encrypted_ && offset > recordLength_) BadHeader();
+    // A wrong password scrambles the descriptors, so their lengths no longer add up to the record length: this
+    // is the password test. It comes first, or a scrambled length would be reported as a damaged header.
+    if (encrypted_ && offset != recordLength_)
+        throw EOrdaneEncryption(std::string(ResourceMessage(65167)) + Name());
+}
+
+void DVO_dBaseDBF::CheckFieldsInRecord() const {
+    // Whatever class opens the table: the field accessors address the record buffer by these offsets and
+    // lengths without checking them again.
+    const TdvByteView record(ownRecord_.data(), static_cast<size_t>(recordLength_), HeaderKind());
+    for (const TdvFieldDesc& f : fields_) record.Check(static_cast<size_t>(f.offset), static_cast<size_t>(f.length));
 }
 
 int32_t DVO_dBaseDBF::CountFromFileSize() {
@@ -157,31 +174,35 @@ uint64_t DVO_dBaseDBF::RecordOffset(int32_t n) const {
 
 void DVO_dBaseDBF::RefreshHeader() {
     if (!IsShared()) return;
-    std::array<uint8_t, 32> fresh{};
-    if (ReadAt(0, fresh.data(), 32) < 32) CheckError(errcode::kShortRead, subcode::kTableOpen);
+    std::array<uint8_t, dbfheader::kSize> fresh{};
+    if (ReadAt(0, fresh.data(), dbfheader::kSize) < static_cast<int32_t>(dbfheader::kSize))
+        CheckError(errcode::kShortRead, subcode::kTableOpen);
     header_ = fresh;
     recordCount_ = CountFromFileSize();
-    changeStamp_ = Get32(&header_[16]);
+    changeStamp_ = TdvByteView(header_.data(), header_.size(), HeaderKind()).U32LE(dbfheader::kChangeStamp);
 }
 
 void DVO_dBaseDBF::WriteHeaderBytes(bool withCount) {
     os::LocalTime now = os::Now();
     changeStamp_ = (static_cast<uint32_t>(now.hour) << 22) + (static_cast<uint32_t>(now.minute) << 16) +
                    (static_cast<uint32_t>(now.second) << 10) + static_cast<uint32_t>(now.millisecond);
-    header_[1] = static_cast<uint8_t>(now.year % 100);
-    header_[2] = static_cast<uint8_t>(now.month);
-    header_[3] = static_cast<uint8_t>(now.day);
-    Put32(&header_[4], static_cast<uint32_t>(recordCount_));
-    header_[28] = static_cast<uint8_t>(flagBit0_ | flagBit1_ | flagBit2_);
-    Put32(&header_[16], changeStamp_);
-    header_[15] = encrypted_ ? 1 : 0;
-    Put32(&header_[20], static_cast<uint32_t>(userId_));
+    TdvWriteView head(header_.data(), header_.size(), HeaderKind());
+    head.PutU8(dbfheader::kUpdateYear, static_cast<uint8_t>(now.year % 100));
+    head.PutU8(dbfheader::kUpdateMonth, static_cast<uint8_t>(now.month));
+    head.PutU8(dbfheader::kUpdateDay, static_cast<uint8_t>(now.day));
+    head.PutU32LE(dbfheader::kRecordCount, static_cast<uint32_t>(recordCount_));
+    head.PutU8(dbfheader::kFlags, static_cast<uint8_t>(flagBit0_ | flagBit1_ | flagBit2_));
+    head.PutU32LE(dbfheader::kChangeStamp, changeStamp_);
+    head.PutU8(dbfheader::kEncrypted, encrypted_ ? 1 : 0);
+    head.PutU32LE(dbfheader::kUserId, static_cast<uint32_t>(userId_));
     if (withCount) {
-        WriteAt(0, header_.data(), 32);
+        WriteAt(0, head.Data(), static_cast<int32_t>(head.Size()));
     } else {
-        // Everything but the record count: the date, and the flags through the user id.
-        WriteAt(1, &header_[1], 3);
-        WriteAt(15, &header_[15], 14);
+        // Everything but the record count: the date, and the encryption flag through the flags byte.
+        constexpr size_t kDateBytes = dbfheader::kRecordCount - dbfheader::kUpdateYear;
+        constexpr size_t kFlagBytes = dbfheader::kFlags + 1 - dbfheader::kEncrypted;
+        WriteAt(dbfheader::kUpdateYear, head.Bytes(dbfheader::kUpdateYear, kDateBytes), int32_t{kDateBytes});
+        WriteAt(dbfheader::kEncrypted, head.Bytes(dbfheader::kEncrypted, kFlagBytes), int32_t{kFlagBytes});
     }
     headerDirty_ = false;
 }

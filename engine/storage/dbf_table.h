@@ -2,25 +2,46 @@
 // whole records between the file and one record buffer; keeps the header's record count and date current and
 // takes the table's locks. It knows nothing of field types (the field layer derives from it).
 //
-// File layout (all integers little-endian):
+// File layout, every integer little-endian (offsets named in dbf_layout.h):
 //
 //   OFFSET  SIZE  DESCRIPTION
 //   0       1     version byte: 0x03 plain, 0x83 dBase III memo, 0x8B dBase IV memo, 0xF5 FoxPro memo,
-//                 0x30 Visual FoxPro (memo file when flag bit 1 is set or M/G fields exist)
-//   1       3     date of last update: year mod 100, month, day
-//   4       4     record count (informational: the count is derived from the file size)
-//   8       2     header length = offset of record 1
-//   10      2     record length, deletion flag included
-//   15      1     encryption flag (non-zero: descriptors and records are enciphered)
+//                 0x30 Visual FoxPro (memo file when flag bit 1 is set or M/G fields exist); others refused
+//   1       1     year of the last update, mod 100 (written on every header write, never read)
+//   2       1     month of the last update, 1-12
+//   3       1     day of the last update, 1-31
+//   4       4     record count, unsigned; written, never trusted: the count is derived from the file size
+//   8       2     header length = offset of record 1; at least 33, and the file must hold it
+//   10      2     record length, deletion flag included; at least 1, and every field must lie inside it
+//   12      3     reserved; kept as read
+//   15      1     encryption flag: non-zero when descriptors and records are enciphered
 //   16      4     change stamp of the last header write: hour<<22 | minute<<16 | second<<10 | millisecond
 //   20      4     user id of the last writer
-//   28      1     flags: bit 0 production index, bit 1 memo file, bit 2 database-container member
-//   29      1     language driver / code page mark
-//   32      32*n  field descriptors, ended by 0x0D (0x30 tables: a 263-byte backlink area may follow)
-//   hdrlen  reclen*count records; then an optional 0x1A end mark
+//   24      4     reserved; kept as read
+//   28      1     flags: bit 0 production index, bit 1 memo file, bit 2 database-container member; bits 3-7
+//                 written as 0
+//   29      1     language driver / code page mark; kept as read
+//   30      2     reserved; kept as read
+//   32      32*n  field descriptors (below), one per field in record order
+//   32+32n  1     0x0D terminator; the descriptors end at it, whatever the header length says
+//   33+32n  263   0x30 tables: backlink area (some writers add it to other versions too)
+//   hdrlen  ...   records, reclen bytes each, record 1 first; then an optional 0x1A end mark
 //
-// Field descriptor (32 bytes): 0 name (11, NUL-padded), 11 type letter, 12 reserved (in memory: offset in the
-// record), 16 length, 17 decimals (type C: high byte of the length), 26 reserved (in memory: field number).
+// The descriptor area (header length - 32 bytes from offset 32) is read in one piece; an encrypted table has
+// its first header length - 33 bytes (- 296 for 0x30) enciphered. Header writes change only the bytes named
+// above in the 32-byte image last read, so reserved bytes survive.
+//
+// Field descriptor, 32 bytes:
+//
+//   OFFSET  SIZE  DESCRIPTION
+//   0       11    field name, upper case, NUL-padded when shorter than 11
+//   11      1     type letter (C N F D L M B G, and I T Y in 0x30 tables; see dbf_fields.h)
+//   12      4     0x30 tables: offset of the field in the record (written, never read); else reserved.
+//                 In memory the offset is always computed from the lengths, starting at 1
+//   16      1     field length
+//   17      1     decimal count; type C: the high byte of the length (length = byte 16 + 256 x byte 17)
+//   18      1     0x30 tables: field flags (system, nullable, binary)
+//   19      13    reserved (in memory the field gets its 1-based number)
 //
 // Record: byte 0 is the deletion flag ('*' deleted, ' ' not), the fields follow without gaps.
 #pragma once
@@ -34,6 +55,8 @@
 #include "engine/storage/disk_file.h"
 
 class DVobjMemo;
+class TdvByteView;
+struct TdvStructure;
 
 enum class TdvLokProtocol : uint8_t { Default = 0, DB4Lock = 1, ClipLock = 2, FoxLock = 3 };
 
@@ -72,6 +95,9 @@ struct TdvFieldDesc {
 class DVO_dBaseDBF : public DVO_DiskFile {
 public:
     // Opens an existing table. The name gets ".DBF" when it has no extension. The password may be empty.
+    // A header or descriptor that does not fit the file or the record is error 1001 (subcode 1204); for an
+    // encrypted table, descriptors whose lengths do not add up to the record length are the wrong password
+    // (EOrdaneEncryption 65167). So no field of an open table lies outside its record.
     DVO_dBaseDBF(const std::string& fileName, const std::string& password, bool readWrite, bool shared);
     ~DVO_dBaseDBF() override;
 
@@ -160,7 +186,13 @@ protected:
 
 private:
     void ReadHeaderAndDescriptors();
-    void ParseDescriptors();
+    // Decodes the descriptors of the area (decrypted); an encrypted table whose lengths do not add up to the
+    // record length has the wrong password.
+    void ParseDescriptors(const TdvByteView& area);
+    // Raises error 1001 unless every field lies inside the record (REQUIRES: the own record buffer).
+    void CheckFieldsInRecord() const;
+    // What a header, descriptor or record view reports: error 1001, subcode 1204, with the table's name.
+    TdvStructure HeaderKind() const;
     void WriteHeaderBytes(bool withCount);
     int32_t CountFromFileSize();
     uint64_t RecordLockOffset();

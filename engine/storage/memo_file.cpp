@@ -4,9 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/storage/byte_view.h"
 #include "engine/storage/crypt.h"
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/errors.h"
+#include "engine/storage/memo_layout.h"
 
 namespace {
 
@@ -16,20 +18,13 @@ constexpr int32_t kMaxBlocks = 65535;     // one memo spans at most this many bl
 constexpr uint64_t kFormatLimit = 0xFFFFFFFFull;
 constexpr int kLockWaitTime = 5000, kLockRetryInterval = 50;
 
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t Be32(const uint8_t* p) {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
-void PutBe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
+constexpr int32_t kBlockHeaderSize = static_cast<int32_t>(memoblock::kHeaderSize);  // dBase IV and FoxPro
+constexpr int32_t kDb3PrefixSize = 4;  // the length before a dBase III memo with a password
+constexpr int32_t kDb3EndSize = 2;     // the two 0x1A bytes after a dBase III memo
+constexpr int32_t kDb4MinBlockSize = 32, kDb4MaxBlockSize = 0x10000;
+constexpr uint16_t kDb4InUse = 0xFFFF;  // the mark of a dBase IV block in use
+constexpr uint32_t kFoxText = 1;        // the FoxPro block type written for every memo
+
 int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
 std::string Trimmed(const std::string& s) {
@@ -90,7 +85,30 @@ int32_t DVobjMemo::DataOffset() const {
 
 void DVobjMemo::ReadImage(uint64_t offset, int32_t count) {
     image_.fill(0);
-    ReadAt(offset, image_.data(), std::min<int32_t>(count, 32));
+    const int32_t got = ReadAt(offset, image_.data(), std::min<int32_t>(count, static_cast<int32_t>(image_.size())));
+    imageRead_ = static_cast<size_t>(std::max(0, got));
+}
+
+TdvByteView DVobjMemo::ImageAsRead(int32_t subCode) const {
+    return TdvByteView(image_.data(), imageRead_, {errcode::kMemoFormat, subCode, Name()});
+}
+
+TdvWriteView DVobjMemo::Image() {
+    return TdvWriteView(image_.data(), image_.size(), {errcode::kMemoFormat, subcode::kMemoFormat, Name()});
+}
+
+TdvWriteView DVobjMemo::NewImage() {
+    image_.fill(0);
+    imageRead_ = 0;
+    return Image();
+}
+
+int64_t DVobjMemo::NextFreeBlock(uint32_t stated, int64_t firstBlock) {
+    // Never hand out blocks the file already holds, whatever the header says. A header naming a block further
+    // past the end than one memo can reach is damaged: following it would write far past what the file holds.
+    const int64_t end = std::max<int64_t>(CeilDiv(FileSize(), blockSize_), firstBlock);
+    if (int64_t{stated} > end + kMaxBlocks) BadMemo();
+    return std::max<int64_t>(stated, end);
 }
 
 uint64_t DVobjMemo::BlockOffset(int32_t block, int64_t fileSize) {
@@ -103,7 +121,7 @@ int32_t DVobjMemo::StoredLengthAt(int32_t block) {
     if (block == 0) return blockHeaderLength_;
     const int64_t fileSize = FileSize();
     const uint64_t offset = BlockOffset(block, fileSize);
-    ReadImage(offset, 32);
+    ReadImage(offset, memoheader::kImageSize);
     int64_t length = StoredLength();
     if (blockHeaderLength_ > 0) {
         // The header's length must describe bytes the file holds (a short last block is tolerated).
@@ -113,9 +131,9 @@ int32_t DVobjMemo::StoredLengthAt(int32_t block) {
         return static_cast<int32_t>(length);
     }
     if (!readPassword.empty()) {
-        length = Le32(image_.data());
-        if (length > static_cast<int64_t>(fileSize) - static_cast<int64_t>(offset) - 4 ||
-            CeilDiv(length + 6, blockSize_) > kMaxBlocks)
+        length = ImageAsRead(subcode::kMemoFormat).U32LE(memoblock::kDb3Length);
+        if (length > static_cast<int64_t>(fileSize) - static_cast<int64_t>(offset) - kDb3PrefixSize ||
+            CeilDiv(length + kDb3PrefixSize + kDb3EndSize, blockSize_) > kMaxBlocks)
             BadMemo();
         return static_cast<int32_t>(length);
     }
@@ -127,7 +145,8 @@ int32_t DVobjMemo::StoredLengthAt(int32_t block) {
     const int64_t limit = int64_t{kMaxBlocks} * kDb3BlockSize;
     while (counted < limit) {
         int32_t got = ReadAt(offset + static_cast<uint64_t>(counted), piece.data(), kDb3BlockSize);
-        const uint8_t* end = static_cast<const uint8_t*>(std::memchr(piece.data(), 0x1A, static_cast<size_t>(got)));
+        const uint8_t* end =
+            static_cast<const uint8_t*>(std::memchr(piece.data(), memoblock::kDb3EndMark, static_cast<size_t>(got)));
         if (end) return static_cast<int32_t>(counted + (end - piece.data()));
         counted += got;
         if (got < kDb3BlockSize) break;
@@ -169,26 +188,28 @@ int32_t DVobjMemo::MemoWrite(const void* buffer, int32_t& block, int32_t size) {
     if (IsShared() && !LockMemo()) return 0;
     try {
         int64_t oldLength = block > 0 ? StoredLengthAt(block) : 0;
-        if (blockHeaderLength_ == 0 && !readPassword.empty() && block > 0) oldLength += 4;
+        if (blockHeaderLength_ == 0 && !readPassword.empty() && block > 0) oldLength += kDb3PrefixSize;
         blockCount_ = static_cast<int32_t>(CeilDiv(oldLength, blockSize_));
         currentBlock_ = block;
         ReserveBlocks(size);
 
         int32_t front = blockHeaderLength_;
         if (blockHeaderLength_ == 0) {
-            front = writePassword.empty() ? 0 : 4;
-            if (front) PutLe32(image_.data(), static_cast<uint32_t>(size));
+            front = writePassword.empty() ? 0 : kDb3PrefixSize;
+            if (front) Image().PutU32LE(memoblock::kDb3Length, static_cast<uint32_t>(size));
         }
-        const int64_t terminator = blockHeaderLength_ == 0 ? 2 : 0;
+        const int64_t terminator = blockHeaderLength_ == 0 ? kDb3EndSize : 0;
         const int64_t total = CeilDiv(front + int64_t{size} + terminator, blockSize_) * blockSize_;
         const uint64_t at = static_cast<uint64_t>(currentBlock_) * static_cast<uint64_t>(blockSize_);
         if (total / blockSize_ > kMaxBlocks || at + static_cast<uint64_t>(total) > kFormatLimit)
             FoundError(errcode::kWriteError, subcode::kWrite, Name());
-        std::vector<uint8_t> out(static_cast<size_t>(total), 0);
-        std::memcpy(out.data(), image_.data(), static_cast<size_t>(front));
-        CryptBuffer(writePassword, buffer, out.data() + front, size, 1);
-        PutTerminator(out.data() + front + size);
-        WriteAt(at, out.data(), static_cast<int32_t>(total));
+        // Block header, memo bytes and terminator, in whole blocks.
+        std::vector<uint8_t> bytes(static_cast<size_t>(total), 0);
+        TdvWriteView out(bytes.data(), bytes.size(), {errcode::kMemoFormat, subcode::kWrite, Name()});
+        out.Put(0, Image().Bytes(0, static_cast<size_t>(front)), static_cast<size_t>(front));
+        CryptBuffer(writePassword, buffer, out.Bytes(static_cast<size_t>(front), static_cast<size_t>(size)), size, 1);
+        PutTerminator(out.Bytes(static_cast<size_t>(front + size), static_cast<size_t>(terminator)));
+        WriteAt(at, out.Data(), static_cast<int32_t>(total));
     } catch (...) {
         if (IsShared()) UnlockRegion();
         throw;
@@ -199,26 +220,27 @@ int32_t DVobjMemo::MemoWrite(const void* buffer, int32_t& block, int32_t size) {
 }
 
 void DVobjMemo::ReserveBlocks(int32_t length) {
-    const int32_t front = writePassword.empty() ? 0 : 4;
-    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{front} + length + 2, blockSize_));
+    const int32_t front = writePassword.empty() ? 0 : kDb3PrefixSize;
+    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{front} + length + kDb3EndSize, blockSize_));
     if (currentBlock_ < 1 || blockCount_ < needed) {
-        ReadImage(0, 32);
-        // Never hand out blocks the file already holds, whatever the header says.
-        int64_t next = std::max<int64_t>({Le32(image_.data()), 1, CeilDiv(FileSize(), blockSize_)});
+        // A header the file lacks reads as zeros: the end of the file decides then.
+        ReadImage(0, memoheader::kImageSize);
+        TdvWriteView header = Image();
+        const int64_t next = NextFreeBlock(header.U32LE(memoheader::kNextBlock), 1);
         if (next + needed > INT32_MAX) FoundError(errcode::kWriteError, subcode::kWrite, Name());
         currentBlock_ = static_cast<int32_t>(next);
-        PutLe32(image_.data(), static_cast<uint32_t>(next + needed));
-        WriteAt(0, image_.data(), 32);
+        header.PutU32LE(memoheader::kNextBlock, static_cast<uint32_t>(next + needed));
+        WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
     }
     blockCount_ = needed;
-    image_.fill(0);
+    NewImage();
 }
 
 void DVobjMemo::FreeBlocks(int32_t) {}
 
 void DVobjMemo::PutTerminator(uint8_t* destination) {
-    destination[0] = 0x1A;
-    destination[1] = 0x1A;
+    destination[0] = memoblock::kDb3EndMark;
+    destination[1] = memoblock::kDb3EndMark;
 }
 
 void DVobjMemo::SetLockProtocol(TdvLokProtocol protocol) {
@@ -255,11 +277,12 @@ bool DVobjMemo::RenameWithTable(const std::string& newTableName) {
     if (IsReadWrite()) {
         // The header carries the table's name, at most 8 characters, upper case.
         std::string base = WithoutExtension(Name());
-        base = base.substr(base.find_last_of('/') + 1).substr(0, 8);
-        ReadImage(0, 32);
-        std::fill(image_.begin() + 8, image_.begin() + 17, 0);
-        std::memcpy(&image_[8], base.data(), base.size());
-        WriteAt(0, image_.data(), 32);
+        base = base.substr(base.find_last_of('/') + 1).substr(0, memoheader::kTableNameChars);
+        ReadImage(0, memoheader::kImageSize);
+        TdvWriteView header = Image();
+        header.Fill(memoheader::kTableName, memoheader::kTableNameSize, 0);
+        header.Put(memoheader::kTableName, base.data(), base.size());
+        WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
     }
     return true;
 }
@@ -269,79 +292,90 @@ bool DVobjMemo::RenameWithTable(const std::string& newTableName) {
 DVobjMemo4::DVobjMemo4(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool shared, const std::string& password,
                        const std::string& tableFileName)
     : DVobjMemo(owner, version, readWrite, shared, password, tableFileName) {
-    ReadImage(0, 32);
-    uint32_t size = Le32(&image_[20]);
+    ReadImage(0, memoheader::kImageSize);
+    const uint32_t size = ImageAsRead(subcode::kMemoOpen).U32LE(memoheader::kDb4BlockSize);
     // Free runs and block headers are read 32 bytes at a time; smaller or absurd blocks cannot be this layout.
-    if (size < 32 || size > 0x10000) FoundError(errcode::kMemoFormat, subcode::kMemoOpen, Name());
+    if (size < kDb4MinBlockSize || size > kDb4MaxBlockSize)
+        FoundError(errcode::kMemoFormat, subcode::kMemoOpen, Name());
     blockSize_ = static_cast<int32_t>(size);
-    blockHeaderLength_ = 8;
+    blockHeaderLength_ = kBlockHeaderSize;
     if (IsReadWrite() && FileSize() < blockSize_) {
         std::vector<uint8_t> block0(static_cast<size_t>(blockSize_), 0);
-        std::memcpy(block0.data(), image_.data(), 32);
+        TdvWriteView(block0.data(), block0.size(), {errcode::kMemoFormat, subcode::kMemoOpen, Name()})
+            .Put(0, image_.data(), image_.size());
         WriteAt(0, block0.data(), blockSize_);
     }
 }
 
 int32_t DVobjMemo4::StoredLength() {
-    if (image_[0] != 0xFF || image_[1] != 0xFF) BadMemo();
-    return static_cast<int32_t>(std::min<uint32_t>(Le32(&image_[4]), INT32_MAX));
+    const TdvByteView header = ImageAsRead(subcode::kMemoFormat);
+    if (header.U16LE(memoblock::kDb4Mark) != kDb4InUse) BadMemo();
+    return static_cast<int32_t>(std::min<uint32_t>(header.U32LE(memoblock::kDb4Length), INT32_MAX));
 }
 
 void DVobjMemo4::PutTerminator(uint8_t*) {}
 
 void DVobjMemo4::ReserveBlocks(int32_t length) {
-    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{length} + 8, blockSize_));
+    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{length} + kBlockHeaderSize, blockSize_));
     if (currentBlock_ > 0) FreeBlocks(currentBlock_);
     currentBlock_ = FirstFit(needed);
     blockCount_ = needed;
-    image_.fill(0);
-    image_[0] = image_[1] = 0xFF;
-    image_[2] = 8;
-    PutLe32(&image_[4], static_cast<uint32_t>(length) + 8);
+    TdvWriteView header = NewImage();
+    header.PutU16LE(memoblock::kDb4Mark, kDb4InUse);
+    header.PutU16LE(memoblock::kDb4DataOffset, kBlockHeaderSize);
+    header.PutU32LE(memoblock::kDb4Length, static_cast<uint32_t>(length + kBlockHeaderSize));
 }
 
 void DVobjMemo4::FreeBlocks(int32_t block) {
     const uint64_t at = BlockOffset(block, FileSize());
-    ReadImage(at, 8);
+    ReadImage(at, memoblock::kHeaderSize);
     const uint32_t run = static_cast<uint32_t>(CeilDiv(StoredLength(), blockSize_));
-    std::array<uint8_t, 8> header{};
-    ReadAt(0, header.data(), 8);
-    std::array<uint8_t, 8> node{};
-    std::memcpy(node.data(), header.data(), 4);
-    PutLe32(&node[4], run);
-    WriteAt(at, node.data(), 8);
-    PutLe32(&header[0], static_cast<uint32_t>(block));
-    PutLe32(&header[4], 0);
-    WriteAt(0, header.data(), 8);
+    // The freed run goes to the head of the chain: it links to the old head, the header to it.
+    std::array<uint8_t, memoblock::kHeaderSize> headBytes{}, nodeBytes{};
+    ReadAt(0, headBytes.data(), static_cast<int32_t>(headBytes.size()));
+    TdvWriteView header(headBytes.data(), headBytes.size(), {errcode::kMemoFormat, subcode::kMemoFormat, Name()});
+    TdvWriteView node(nodeBytes.data(), nodeBytes.size(), header.Kind());
+    node.PutU32LE(memoblock::kFreeNext, header.U32LE(memoheader::kNextBlock));
+    node.PutU32LE(memoblock::kFreeCount, run);
+    WriteAt(at, node.Data(), static_cast<int32_t>(node.Size()));
+    header.PutU32LE(memoheader::kNextBlock, static_cast<uint32_t>(block));
+    header.PutU32LE(memoheader::kFreedMark, 0);
+    WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
 }
 
 int32_t DVobjMemo4::FirstFit(int32_t needed) {
     const uint64_t blockSize = static_cast<uint64_t>(blockSize_);
-    ReadImage(0, 32);
+    const int32_t imageSize = static_cast<int32_t>(memoheader::kImageSize);
+    ReadImage(0, imageSize);
     int64_t end = FileSize() / blockSize_;
     if (end == 0) {
         end = 1;
-        WriteAt(0, image_.data(), 32);
+        WriteAt(0, Image().Data(), imageSize);
     }
-    int64_t cur = Le32(image_.data());
+    const int64_t lastBlock = CeilDiv(FileSize(), blockSize_);
+    int64_t cur = Image().U32LE(memoheader::kNextBlock);
     int64_t prev = 0;
     int64_t link = 0;
     bool fitted = false;
-    // Each step visits another block below the end, so a chain longer than that loops.
+    // Each step visits another block below the end, so a chain longer than that loops. Runs lie below the end,
+    // so a chain node is a whole 32-byte image.
     for (int64_t steps = 0; cur < end; ++steps) {
         if (steps > end || cur < 1) BadMemo();
-        ReadImage(static_cast<uint64_t>(cur) * blockSize, 32);
-        const uint32_t next = Le32(image_.data());
-        const uint32_t count = Le32(&image_[4]);
+        ReadImage(static_cast<uint64_t>(cur) * blockSize, imageSize);
+        TdvWriteView run = Image();
+        const uint32_t next = run.U32LE(memoblock::kFreeNext);
+        const uint32_t count = run.U32LE(memoblock::kFreeCount);
         if (count < static_cast<uint32_t>(needed)) {
             prev = cur;
             cur = next;
             continue;
         }
+        // A run that claims blocks past the end of the file would have its remainder written out there.
+        if (cur + int64_t{count} > lastBlock) BadMemo();
         link = next;
         if (count > static_cast<uint32_t>(needed)) {
-            PutLe32(&image_[4], count - static_cast<uint32_t>(needed));
-            WriteAt(static_cast<uint64_t>(cur + needed) * blockSize, image_.data(), 32);
+            run.PutU32LE(memoblock::kFreeCount, count - static_cast<uint32_t>(needed));
+            WriteAt(static_cast<uint64_t>(cur + needed) * blockSize, run.Data(), imageSize);
             link = cur + needed;
         }
         fitted = true;
@@ -352,9 +386,10 @@ int32_t DVobjMemo4::FirstFit(int32_t needed) {
         link = end + needed;
     }
     if (link > INT32_MAX || cur > INT32_MAX) FoundError(errcode::kWriteError, subcode::kWrite, Name());
-    ReadImage(static_cast<uint64_t>(prev) * blockSize, 32);
-    PutLe32(image_.data(), static_cast<uint32_t>(link));
-    WriteAt(static_cast<uint64_t>(prev) * blockSize, image_.data(), 32);
+    ReadImage(static_cast<uint64_t>(prev) * blockSize, imageSize);
+    TdvWriteView linking = Image();
+    linking.PutU32LE(prev == 0 ? memoheader::kNextBlock : memoblock::kFreeNext, static_cast<uint32_t>(link));
+    WriteAt(static_cast<uint64_t>(prev) * blockSize, linking.Data(), imageSize);
     return static_cast<int32_t>(cur);
 }
 
@@ -363,37 +398,40 @@ int32_t DVobjMemo4::FirstFit(int32_t needed) {
 DVobjFXMemo20::DVobjFXMemo20(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool shared,
                              const std::string& password, const std::string& tableFileName)
     : DVobjMemo(owner, version, readWrite, shared, password, tableFileName) {
-    ReadImage(0, 32);
-    blockSize_ = (image_[6] << 8) | image_[7];
+    ReadImage(0, memoheader::kImageSize);
+    blockSize_ = ImageAsRead(subcode::kMemoOpen).U16BE(memoheader::kFoxBlockSize);
     if (blockSize_ == 0) FoundError(errcode::kMemoFormat, subcode::kMemoOpen, Name());
-    blockHeaderLength_ = 8;
+    blockHeaderLength_ = kBlockHeaderSize;
 }
 
 int32_t DVobjFXMemo20::StoredLength() {
     // 0 picture and 1 text; 2 (object) is what other programs write for general fields.
-    const uint32_t type = Be32(image_.data());
-    if (type > 2) BadMemo();
-    return static_cast<int32_t>(std::min<uint64_t>(uint64_t{Be32(&image_[4])} + 8, INT32_MAX));
+    const TdvByteView header = ImageAsRead(subcode::kMemoFormat);
+    if (header.U32BE(memoblock::kFoxType) > 2) BadMemo();
+    return static_cast<int32_t>(
+        std::min<uint64_t>(uint64_t{header.U32BE(memoblock::kFoxLength)} + kBlockHeaderSize, INT32_MAX));
 }
 
 void DVobjFXMemo20::PutTerminator(uint8_t*) {}
 
 void DVobjFXMemo20::ReserveBlocks(int32_t length) {
-    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{length} + 8, blockSize_));
+    const int32_t needed = static_cast<int32_t>(CeilDiv(int64_t{length} + kBlockHeaderSize, blockSize_));
     if (currentBlock_ < 1 || blockCount_ < needed) {
-        std::array<uint8_t, 8> header{};
-        ReadAt(0, header.data(), 8);
-        // Never hand out blocks the file already holds, whatever the header says.
-        int64_t next = std::max<int64_t>({Be32(header.data()), CeilDiv(512, blockSize_), CeilDiv(FileSize(), blockSize_)});
+        // Only the first 8 header bytes are rewritten; bytes the file lacks read as zeros.
+        std::array<uint8_t, memoblock::kHeaderSize> headBytes{};
+        ReadAt(0, headBytes.data(), static_cast<int32_t>(headBytes.size()));
+        TdvWriteView header(headBytes.data(), headBytes.size(), {errcode::kMemoFormat, subcode::kMemoFormat, Name()});
+        const int64_t next = NextFreeBlock(header.U32BE(memoheader::kNextBlock),
+                                           CeilDiv(memoheader::kFoxHeaderSize, blockSize_));
         if (next + needed > INT32_MAX) FoundError(errcode::kWriteError, subcode::kWrite, Name());
         currentBlock_ = static_cast<int32_t>(next);
-        PutBe32(header.data(), static_cast<uint32_t>(next + needed));
-        WriteAt(0, header.data(), 8);
+        header.PutU32BE(memoheader::kNextBlock, static_cast<uint32_t>(next + needed));
+        WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
     }
     blockCount_ = needed;
-    image_.fill(0);
-    PutBe32(image_.data(), 1);
-    PutBe32(&image_[4], static_cast<uint32_t>(length));
+    TdvWriteView header = NewImage();
+    header.PutU32BE(memoblock::kFoxType, kFoxText);
+    header.PutU32BE(memoblock::kFoxLength, static_cast<uint32_t>(length));
 }
 
 bool DVobjFXMemo20::RenameWithTable(const std::string& newTableName) {

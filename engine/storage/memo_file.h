@@ -1,30 +1,70 @@
 // Memo files: the contents of a table's memo fields (M, B, G), kept beside the table in ".DBT" or ".FPT".
 // A field holds only the number of the memo's first block; block n starts at byte n x block size, block 0 is
-// the file header, and block number 0 in a field means "no memo".
+// the file header, and block number 0 in a field means "no memo". One memo spans at most 65535 blocks. Offsets
+// are named in memo_layout.h.
 //
-// dBase III (DVobjMemo, ".DBT", table version 0x83), blocks of 512 bytes:
-//   header   OFFSET 0 SIZE 4  next available block, little-endian
-//            OFFSET 8 SIZE 9  table name (upper case, at most 8 characters, 0x00-padded)
-//   memo     the bytes, then 0x1A 0x1A, then 0x00 up to the block end. With a password: a 4-byte
-//            little-endian length first (plain), then the enciphered bytes, then 0x1A 0x1A.
-//   Without a password the length is found by scanning for the first 0x1A; a memo that never ends counts
-//   65519 bytes.
+// dBase III (DVobjMemo, ".DBT", table version 0x83): blocks of 512 bytes, integers little-endian.
 //
-// dBase IV (DVobjMemo4, ".DBT", version 0x8B), block size from the header:
-//   header   OFFSET 0 SIZE 4  first block of the free chain (or the block just past the file's end)
-//            OFFSET 4 SIZE 4  set to 0 whenever a memo is freed
-//            OFFSET 8 SIZE 9  table name, as above
-//            OFFSET 20 SIZE 4 block size, little-endian
-//   memo     FF FF | offset of the data, 16-bit (8) | total length = bytes + 8, 32-bit | the bytes
-//   free run OFFSET 0 SIZE 4  first block of the next free run; OFFSET 4 SIZE 4 blocks in this run
+//   header (block 0; only its first 32 bytes are read or written)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     next available block; a memo is written there when it cannot stay in place. It may not lie
+//                 past the end of the file (a header that says so is damaged)
+//   4       4     unused; kept
+//   8       9     table name, upper case, at most 8 characters, 0x00-padded; written by a rename
+//   16      1     0x03 in new files; kept
+//   17      15    unused; kept (the rest of block 0 is never touched)
 //
-// FoxPro (DVobjFXMemo20, ".FPT", versions 0xF5 and 0x30), every integer big-endian:
-//   header   OFFSET 0 SIZE 4  next available block; OFFSET 6 SIZE 2 block size
-//   memo     type, 32-bit (1 written; 0, 1 and 2 read) | length, 32-bit | the bytes
+//   memo (no block header; it starts at the first byte of its first block)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     with a password only: the memo's length, plain; must lie inside the file
+//   0 or 4  n     the memo bytes, enciphered with a password
+//   then    2     0x1A 0x1A; then 0x00 up to the end of the block
+//   Without a password the length is found by scanning for the first 0x1A, to the end of the file; a memo
+//   that never ends counts 65519 bytes (or what the file holds after its start, when that is less).
 //
-// Every length and block number read from a file is checked against the file's size before it is used: a
-// damaged memo file gets error 1005 ("dBase memo record has format error"), never a read past its end, an
-// endless walk of a looping free chain, or an allocation its numbers would demand.
+// dBase IV (DVobjMemo4, ".DBT", version 0x8B): block size from the header, integers little-endian.
+//
+//   header (block 0, padded to a whole block when the file is shorter)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     first block of the free chain; at or past the file's last block: the chain is empty
+//   4       4     set to 0 whenever a memo is freed
+//   8       9     table name, as for dBase III
+//   17      3     unused; kept
+//   20      4     block size: 32 to 65536 (new files write 2 bytes, 22-23 staying 0)
+//   24      8     unused; kept
+//
+//   memo in use (first block)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       2     0xFF 0xFF, the in-use mark
+//   2       2     offset of the memo bytes in the block: written as 8, never read (they start at 8)
+//   4       4     total length = memo bytes + 8; must lie inside the file (a short last block is tolerated)
+//   8       n     the memo bytes, enciphered with a password; then 0x00 up to the end of the last block
+//
+//   free run (first block of a run of free blocks, a node of the free chain)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     first block of the next free run (at or past the file's last block: the end of the chain)
+//   4       4     blocks in this run; the run must lie inside the file
+//
+// FoxPro (DVobjFXMemo20, ".FPT", versions 0xF5 and 0x30): block size from the header, every integer big-endian.
+//
+//   header (block 0, at least 512 bytes; only the first 8 are written)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     next available block; as for dBase III, never past the end of the file
+//   4       2     unused; kept
+//   6       2     block size, not 0
+//   8       504   unused; kept
+//
+//   memo (first block)
+//   OFFSET  SIZE  DESCRIPTION
+//   0       4     type: 1 written for every memo; 0 (picture), 1 (text) and 2 (object) read
+//   4       4     memo length, not counting these 8 bytes; must lie inside the file (a short last block is
+//                 tolerated)
+//   8       n     the memo bytes, enciphered with a password; then 0x00 up to the end of the last block
+//
+// Every block number and length read from a file is checked against the file before it is used, and every
+// header and block header is read through a view of the bytes the file holds: a damaged memo file gets error
+// 1005 ("dBase memo record has format error"; subcode 6101 while opening, 6199 after), never a read past its
+// end, a write far past it, an endless walk of a looping free chain, or an allocation its numbers would demand.
 #pragma once
 
 #include <array>
@@ -34,6 +74,8 @@
 #include "engine/storage/disk_file.h"
 
 class DVO_dBaseDBF;
+class TdvByteView;
+class TdvWriteView;
 enum class TdvLokProtocol : uint8_t;
 
 // dBase III layout, and the base of the other two.
@@ -86,6 +128,15 @@ protected:
     uint64_t BlockOffset(int32_t block, int64_t fileSize);
     // Reads up to 32 bytes at offset into the header image (zero-filling what the file lacks).
     void ReadImage(uint64_t offset, int32_t count);
+    // The bytes the last ReadImage got from the file; an access past them is error 1005 with subCode.
+    TdvByteView ImageAsRead(int32_t subCode) const;
+    // The whole image, bytes the file lacked reading as zeros.
+    TdvWriteView Image();
+    // The image cleared, for preparing a header or block header.
+    TdvWriteView NewImage();
+    // The block a memo taken at the end goes to: the header's next block (stated), but never one the file
+    // holds nor one below firstBlock; error 1005 when stated lies further past the end than a memo reaches.
+    int64_t NextFreeBlock(uint32_t stated, int64_t firstBlock);
     [[noreturn]] void BadMemo();
     int32_t DataOffset() const;
 
@@ -95,6 +146,7 @@ protected:
     int32_t blockCount_ = 0;              // blocks of that memo
     int32_t blockSize_ = 512;             // dBase IV and FoxPro: from the file header
     std::array<uint8_t, 32> image_{};     // the header or block header last read or prepared
+    size_t imageRead_ = 0;                // bytes of image_ the last read got from the file
     TdvLokProtocol protocol_{};           // chosen by the table
     uint32_t lockOffset_ = 0x7FFFFFFE;    // the memo lock sits just below this offset
     uint32_t lockBase_ = 0x40000000, lockLength_ = 0x3FFFFFFF;  // kept with the protocol; unused by memo locks

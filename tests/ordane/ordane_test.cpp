@@ -174,6 +174,22 @@ TEST(OrdaneTool, ImportedRecordsDumpBackTheSame) {
     EXPECT_EQ(Ordane("import " + Quote(copy) + " --from " + Quote(dir.File("bad2.csv")), &err).status, 2);
 }
 
+// The tool takes a field for a memo only when the field layer does: a P field keeps no memo here and shows its text.
+TEST(OrdaneTool, DumpTakesMemoFieldsAsTheFieldLayerDoes) {
+    TempDir dir;
+    std::string table = dir.File("pic.dbf");
+    ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0xF5 --fields 'PIC C(10); NOTE M'").status, 0);
+    std::ofstream(dir.File("in.csv")) << "PIC,NOTE\r\n12,memo text\r\n";
+    std::string err;
+    ASSERT_EQ(Ordane("import " + Quote(table) + " --from " + Quote(dir.File("in.csv")), &err).status, 0) << err;
+    std::vector<uint8_t> bytes = ReadFileBytes(table);
+    bytes[32 + 11] = 'P';  // the first descriptor's type letter
+    WriteFileBytes(table, bytes);
+    Result r = Ordane("dump " + Quote(table), &err);
+    ASSERT_EQ(r.status, 0) << err;
+    EXPECT_EQ(Lines(r.out).at(0)["fields"], Json::parse(R"({"PIC":"12","NOTE":"memo text"})"));
+}
+
 // Several processes import into one shared table at once; every record and index entry arrives exactly once.
 TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
     TempDir dir;

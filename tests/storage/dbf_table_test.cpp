@@ -341,6 +341,87 @@ TEST_F(TableTest, MalformedHeadersAreRefused) {
     }
 }
 
+// What opening a table raises: "code/subcode" for an engine error, "password: message" for a password error,
+// "" when it opens.
+std::string OpenFailure(const std::string& name, const std::string& password) {
+    try {
+        DVO_dBaseDBF t(name, password, false, true);
+    } catch (const EOrdaneError& e) {
+        return std::to_string(e.Code()) + "/" + std::to_string(e.SubCode()) + " " + e.what();
+    } catch (const EOrdaneEncryption& e) {
+        return std::string("password: ") + e.what();
+    }
+    return {};
+}
+
+// A header length or descriptor that points past what the file or the record holds is refused by the header's
+// view: error 1001 with subcode 1204, naming the table, and nothing is read past it.
+TEST_F(TableTest, HostileHeadersAreRefusedByTheHeadersView) {
+    std::string good = MakeTable(2);
+    const std::vector<uint8_t> original = ReadFileBytes(good);
+    const std::vector<DamageCase> cases = {
+        {"header length far past the end of the file", [](auto& b) { b[8] = b[9] = 0xFF; }, 1001},
+        {"header length one byte past the end of the file",
+         [](auto& b) {
+             b[8] = static_cast<uint8_t>((b.size() + 1) & 0xFF);
+             b[9] = static_cast<uint8_t>((b.size() + 1) >> 8);
+         },
+         1001},
+        {"character length high byte running past the record", [](auto& b) { b[32 + 17] = 1; }, 1001},
+        {"last field one byte past the record", [](auto& b) { b[64 + 16] = 6; }, 1001},
+    };
+    for (const DamageCase& c : cases) {
+        std::vector<uint8_t> bytes = original;
+        c.damage(bytes);
+        WriteFileBytes(good, bytes);
+        const std::string failure = OpenFailure(good, "");
+        EXPECT_EQ(failure.substr(0, 10), std::to_string(c.code) + "/1204 ") << c.what << ": " << failure;
+        EXPECT_NE(failure.find(os::UpperCase(good)), std::string::npos) << c.what << ": " << failure;
+        EXPECT_NE(failure.find(" lie outside "), std::string::npos) << c.what << ": the message says where";
+        EXPECT_EQ(ReadFileBytes(good), bytes) << c.what << ": nothing written";
+    }
+}
+
+// The check that every field lies inside the record belongs to the table, so a bare DVO_dBaseDBF makes it too.
+// In an encrypted table descriptors that do not add up to the record length are the wrong password.
+TEST_F(TableTest, BareTableRefusesFieldsPastTheRecordEncryptedOrNot) {
+    const std::string key = "secret";
+    struct Case {
+        const char* what;
+        bool encrypted;
+        std::string password;
+        std::function<void(std::vector<uint8_t>&)> damage;  // applied to the plain descriptors
+        std::string failure;                                 // what OpenFailure starts with
+    };
+    const std::vector<Case> cases = {
+        {"plain, a field past the record", false, "", [](auto& b) { b[64 + 16] = 9; }, "1001/1204 "},
+        {"plain, a record shorter than its fields", false, "", [](auto& b) { b[10] = 20; }, "1001/1204 "},
+        {"encrypted, a field past the record", true, key, [](auto& b) { b[64 + 16] = 9; },
+         "password: Invalid Password for encrypted file "},
+        {"encrypted, a record shorter than its fields", true, key, [](auto& b) { b[10] = 20; },
+         "password: Invalid Password for encrypted file "},
+        {"encrypted, the wrong password", true, "xyzzy", [](auto&) {},
+         "password: Invalid Password for encrypted file "},
+        {"encrypted, the right password", true, key, [](auto&) {}, ""},
+    };
+    for (const Case& c : cases) {
+        std::string name = MakeTable(1, "bare.dbf");
+        std::vector<uint8_t> bytes = ReadFileBytes(name);
+        c.damage(bytes);
+        if (c.encrypted) {
+            bytes[15] = 1;
+            CryptBuffer(key, &bytes[32], &bytes[32], 97 - 33, 1);
+        }
+        WriteFileBytes(name, bytes);
+        const std::string failure = OpenFailure(name, c.password);
+        EXPECT_EQ(failure.substr(0, c.failure.size()), c.failure) << c.what << ": " << failure;
+        if (!c.failure.empty()) {
+            EXPECT_NE(failure.find(os::UpperCase(name)), std::string::npos) << c.what;
+        }
+        os::DeleteFile(name);
+    }
+}
+
 TEST_F(TableTest, DescriptorsEndAtTheTerminatorWhateverTheHeaderLength) {
     std::string name = MakeTable(1);
     std::vector<uint8_t> bytes = ReadFileBytes(name);

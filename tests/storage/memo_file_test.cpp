@@ -343,6 +343,97 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
     }
 }
 
+void PutBe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+void PutLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A memo file whose header or block header points past what the file holds. Each case damages a memo file that
+// holds one memo and then opens it, sizes that memo or writes a new one: the result is error 1005 naming the
+// memo file, and the file is left as it was.
+struct HostileMemoCase {
+    const char* what;
+    uint8_t version;
+    std::string password;
+    // The damage, given the memo file, the block of its one memo and the block size.
+    std::function<void(std::vector<uint8_t>& file, size_t block, size_t blockSize)> damage;
+    enum { kOpen, kSize, kWrite } step;
+    int32_t subCode;  // 6101 while opening, 6199 after
+    bool byView;      // a header or block header read short: the message says which bytes were missing
+};
+
+TEST_F(MemoTest, HostileHeadersGetTheMemoFormatError) {
+    using C = HostileMemoCase;
+    const std::vector<C> cases = {
+        {"dBase III: next block far past the end", 0x83, "",
+         [](auto& f, size_t, size_t) { PutLe32(f, 0, 1000000); }, C::kWrite, 6199, false},
+        {"dBase III: length prefix past the end", 0x83, "pw",
+         [](auto& f, size_t b, size_t bs) { PutLe32(f, b * bs, 0x7FFFFFF0); }, C::kSize, 6199, false},
+        {"dBase III: length prefix cut by the end of the file", 0x83, "pw",
+         [](auto& f, size_t b, size_t bs) { f.resize(b * bs + 2); }, C::kSize, 6199, true},
+        {"dBase IV: block size beyond any block", 0x8B, "",
+         [](auto& f, size_t, size_t) { PutLe32(f, 20, 0xFFFFFFFF); }, C::kOpen, 6101, false},
+        {"dBase IV: header cut before its block size", 0x8B, "",
+         [](auto& f, size_t, size_t) { f.resize(22); }, C::kOpen, 6101, true},
+        {"dBase IV: block length past the end", 0x8B, "",
+         [](auto& f, size_t b, size_t bs) { PutLe32(f, b * bs + 4, 0x7FFFFFF0); }, C::kSize, 6199, false},
+        {"dBase IV: block header cut by the end of the file", 0x8B, "",
+         [](auto& f, size_t b, size_t bs) { f.resize(b * bs + 3); }, C::kSize, 6199, true},
+        {"dBase IV: free run claiming blocks past the end", 0x8B, "",
+         [](auto& f, size_t b, size_t bs) {
+             const size_t run = b + 1;
+             f.resize((run + 1) * bs, 0);
+             PutLe32(f, 0, static_cast<uint32_t>(run));
+             PutLe32(f, run * bs, 99);
+             PutLe32(f, run * bs + 4, 1000);
+         },
+         C::kWrite, 6199, false},
+        {"FoxPro: header cut before its block size", 0xF5, "",
+         [](auto& f, size_t, size_t) { f.resize(7); }, C::kOpen, 6101, true},
+        {"FoxPro: next block far past the end", 0xF5, "",
+         [](auto& f, size_t, size_t) { PutBe32(f, 0, 1000000); }, C::kWrite, 6199, false},
+        {"FoxPro: block length past the end", 0xF5, "",
+         [](auto& f, size_t b, size_t bs) { PutBe32(f, b * bs + 4, 0x7FFFFFF0); }, C::kSize, 6199, false},
+        {"FoxPro: block header cut by the end of the file", 0xF5, "",
+         [](auto& f, size_t b, size_t bs) { f.resize(b * bs + 5); }, C::kSize, 6199, true},
+    };
+    for (const C& c : cases) {
+        SCOPED_TRACE(c.what);
+        table.reset();
+        std::filesystem::remove_all(dir.Path());
+        std::filesystem::create_directories(dir.Path());
+        DVobjMemo& made = Open(c.version, c.password, false, c.version == 0x8B ? 64 : 0);
+        const int32_t block = Write(made, "abc");
+        const size_t blockSize = static_cast<size_t>(made.BlockSize());
+        table.reset();
+        std::vector<uint8_t> file = ReadFileBytes(MemoPath(c.version));
+        c.damage(file, static_cast<size_t>(block), blockSize);
+        WriteFileBytes(MemoPath(c.version), file);
+
+        std::string message;
+        int32_t code = 0, subCode = 0;
+        try {
+            table = std::make_unique<DVO_dBaseDBF>(dir.File("m" + std::to_string(c.version) + ".dbf"), c.password,
+                                                   true, false);
+            DVobjMemo* memo = table->OpenMemo();
+            if (c.step == C::kSize) memo->MemoSize(block);
+            if (c.step == C::kWrite) Write(*memo, "a new memo");
+        } catch (const EOrdaneError& e) {
+            code = e.Code();
+            subCode = e.SubCode();
+            message = e.what();
+        }
+        EXPECT_EQ(std::make_pair(code, subCode), std::make_pair(1005, c.subCode)) << message;
+        EXPECT_NE(message.find(os::UpperCase(MemoPath(c.version))), std::string::npos) << message;
+        if (c.byView) {
+            EXPECT_NE(message.find(" lie outside "), std::string::npos) << message;
+        }
+        EXPECT_EQ(ReadFileBytes(MemoPath(c.version)), file) << "nothing written";
+    }
+}
+
 // Memos this engine writes read back in both independent readers, also after rewriting, moving and reuse.
 TEST_F(MemoTest, WrittenMemosReadBackInTheIndependentReader) {
     int status = 0;

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
+#include "engine/storage/byte_view.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/dbf_fields.h"
 #include "engine/storage/errors.h"
@@ -14,21 +14,6 @@
 
 namespace ordane {
 namespace {
-
-bool IsVfpBinary(const DVO_dBaseFld& t, const TdvFieldDesc& f) {
-    if (t.Version() != 0x30) return false;
-    switch (f.type) {
-        case 'I': case 'M': case 'G': return f.length == 4;
-        case 'T': case 'Y': case 'B': return f.length == 8;
-        default: return false;
-    }
-}
-
-bool IsMemo(const DVO_dBaseFld& t, const TdvFieldDesc& f) {
-    return f.type == 'M' || f.type == 'G' || (f.type == 'B' && !IsVfpBinary(t, f)) || f.type == 'P';
-}
-
-const uint8_t* FieldBytes(const DVO_dBaseFld& t, const TdvFieldDesc& f) { return t.RecordBuffer() + f.offset; }
 
 std::string TrimRight(std::string s) {
     s.erase(s.find_last_not_of(' ') + 1);
@@ -55,14 +40,6 @@ std::string MemoBytes(DVO_dBaseFld& t, const TdvFieldDesc& f) {
     if (size > 0) bytes.resize(static_cast<size_t>(t.MemoRead(f.number, bytes.data(), size)));
     return bytes;
 }
-
-int64_t Le64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return static_cast<int64_t>(v);
-}
-
-uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 
 [[noreturn]] void BadValue(const TdvFieldDesc& f, const Json& value) {
     throw UsageError("field " + f.name + " cannot take the value " + value.dump());
@@ -96,7 +73,8 @@ int32_t DayOf(const TdvFieldDesc& f, const Json& value, std::string_view text) {
 }  // namespace
 
 Json FieldValue(DVO_dBaseFld& t, const TdvFieldDesc& f, int codePage, bool raw) {
-    const uint8_t* bytes = FieldBytes(t, f);
+    const TdvByteView view = t.FieldBytes(f);
+    const uint8_t* bytes = view.Data();
     if (raw) {
         static const char* digits = "0123456789abcdef";
         std::string hex;
@@ -107,23 +85,22 @@ Json FieldValue(DVO_dBaseFld& t, const TdvFieldDesc& f, int codePage, bool raw) 
         return hex;
     }
     const std::string text(reinterpret_cast<const char*>(bytes), static_cast<size_t>(f.length));
-    if (IsMemo(t, f)) {
+    if (t.IsMemoField(f)) {
         std::string memo = MemoBytes(t, f);
         if (f.type == 'M') return os::ToUtf8(memo, codePage);
         return Base64Encode(memo);
     }
-    if (IsVfpBinary(t, f)) {
+    if (t.IsBinary(f)) {
         switch (f.type) {
-            case 'I': return static_cast<int32_t>(Le32(bytes));
-            case 'Y': return static_cast<double>(Le64(bytes)) / 10000.0;
+            case 'I': return view.I32LE(0);
+            case 'Y': return static_cast<double>(static_cast<int64_t>(view.U64LE(0))) / 10000.0;
             case 'B': {
-                double d = 0;
-                std::memcpy(&d, bytes, 8);
+                const double d = view.F64LE(0);
                 return std::isfinite(d) ? Json(d) : Json(nullptr);
             }
             case 'T': {
-                int32_t day = static_cast<int32_t>(Le32(bytes));
-                uint32_t ms = Le32(bytes + 4);
+                int32_t day = view.I32LE(0);
+                uint32_t ms = view.U32LE(4);
                 if (day <= 0 || text.find_first_not_of(' ') == std::string::npos || ms >= 86400000u) return nullptr;
                 char buf[32];
                 std::snprintf(buf, sizeof buf, "%sT%02u:%02u:%02u.%03u", IsoDate(day).c_str(), ms / 3600000u,
@@ -183,16 +160,16 @@ void StoreValue(DVO_dBaseFld& t, const TdvFieldDesc& f, const Json& value, int c
     const std::string text = value.is_string() ? value.get<std::string>() : std::string();
     if (value.is_null() || (value.is_string() && Trim(text).empty() && (f.type == 'N' || f.type == 'F'))) {
         // No value: a blank record holds zero in numbers, but an absent number is stored as blanks.
-        if ((f.type == 'N' || f.type == 'F') && !IsVfpBinary(t, f)) t.FieldPut(f.number, "");
+        if ((f.type == 'N' || f.type == 'F') && !t.IsBinary(f)) t.FieldPut(f.number, "");
         return;
     }
-    if (IsMemo(t, f)) {
+    if (t.IsMemoField(f)) {
         if (!value.is_string()) BadValue(f, value);
         std::string bytes = f.type == 'M' ? os::FromUtf8(text, codePage) : Base64Decode(text);
         t.MemoWrite(f.number, bytes.data(), static_cast<int32_t>(bytes.size()));
         return;
     }
-    if (IsVfpBinary(t, f) && f.type == 'T') {
+    if (t.IsBinary(f) && f.type == 'T') {
         if (!value.is_string()) BadValue(f, value);
         if (Trim(text).empty()) return;
         int32_t day = DayOf(f, value, std::string_view(text).substr(0, 10));
