@@ -7,19 +7,13 @@
 #include "engine/storage/crypt.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 constexpr int32_t kCipherPiece = 512;
 constexpr int32_t kMaxTransfer = 32768;
 int gLockWait = 5000;
 int gLockInterval = 50;
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return std::string();
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
 
 size_t NameStart(const std::string& s) {
     size_t p = s.find_last_of(":\\/");
@@ -43,7 +37,7 @@ void CipherPieces(const std::string& key, uint8_t* bytes, int32_t count, int dir
 DVobjIndexFile::DVobjIndexFile(TdvIndexOwner* owner, bool overwrite, bool create, bool readOnly, bool shared,
                                const std::string& fileName, const std::string& defaultExtension)
     : owner_(owner), extension_(defaultExtension) {
-    std::string name = Trim(fileName);
+    std::string name(textutil::Trim(fileName));
     if (!HasExtension(name)) name += defaultExtension;
     else extension_ = name.substr(name.find('.', NameStart(name)));
     fileName_ = os::UpperCase(name.substr(NameStart(name)));
@@ -83,8 +77,9 @@ DVobjIndexTag* DVobjIndexFile::CreateTag(const std::string&, const std::string&,
 bool DVobjIndexFile::DeleteTag(const std::string&) { return false; }
 
 void DVobjIndexFile::ReportError(int32_t code, int32_t subCode, const std::string& info) {
-    if (owner_) owner_->ReportError(code, subCode, info);
-    ::ReportError(code, subCode, info);
+    if (!owner_) ::ReportError(code, subCode, info);
+    owner_->ReportError(code, subCode, info);
+    ReporterReturned();
 }
 
 int32_t DVobjIndexFile::AllocatePage() { return -1; }
@@ -115,7 +110,7 @@ void DVobjIndexFile::WriteBlock(int64_t position, const void* buffer, int32_t co
 void DVobjIndexFile::Reindex() {}
 
 bool DVobjIndexFile::RenameFile(const std::string& newName) {
-    std::string name = Trim(newName);
+    std::string name(textutil::Trim(newName));
     size_t dot = name.find('.', NameStart(name));
     if (dot != std::string::npos) name.resize(dot);
     name += extension_;

@@ -43,7 +43,7 @@ public:
     virtual DVobjIndexTag* CreateTag(const std::string& name, const std::string& keyExpression, bool unique,
                                      bool ascending, const std::string& forExpression);
     virtual bool DeleteTag(const std::string& name);
-    // Passes the error to the owner's error routine, or to the engine's; never returns.
+    // Passes the error once, to the owner's error routine or (without an owner) to the engine's; never returns.
     [[noreturn]] virtual void ReportError(int32_t code, int32_t subCode, const std::string& info);
     // The next page to hand out. Base: -1.
     virtual int32_t AllocatePage();

@@ -11,6 +11,8 @@
 #include "engine/storage/memo_file.h"
 #include "engine/storage/number_text.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/trim_split.h"
 #include "framework/base/exception.h"
 #include "framework/base/variant.h"
 
@@ -24,15 +26,10 @@ constexpr int32_t kDateTimeEpoch = 1721425;  // the day a date-time's millisecon
 
 TdvExpressionLinkFactory gLinkFactory = nullptr;
 
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    return s;
-}
-std::string_view Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+// Stored field text is padded with blanks only; a tab in it is data.
+std::string_view TrimRight(std::string_view s) { return textutil::TrimRight(s, textutil::IsBlank); }
+std::string_view TrimLeft(std::string_view s) { return textutil::TrimLeft(s, textutil::IsBlank); }
+std::string_view Trim(std::string_view s) { return textutil::Trim(s, textutil::IsBlank); }
 
 bool AllBlanks(const uint8_t* p, int32_t n) {
     for (int32_t i = 0; i < n; ++i)
@@ -112,7 +109,7 @@ DVO_dBaseFld::DVO_dBaseFld(const std::string& fileName, const std::string& passw
     if (IsEncrypted()) {
         int64_t sum = 1;
         for (const TdvFieldDesc& f : Fields()) sum += f.length;
-        if (sum != RecordLength()) throw EOrdaneEncryption(std::string(ResourceMessage(65167)) + Name());
+        if (sum != RecordLength()) throw EOrdaneEncryption(std::string(ResourceMessage(resmsg::kBadPassword)) + Name());
     }
     if (TdvExpressionLinkFactory factory = ExpressionLinkFactory()) {
         link_ = factory(this);
@@ -586,12 +583,7 @@ void DVO_dBaseFld::PutFieldsFromValues(uint8_t* buffer, std::string_view names, 
                           std::to_string(values.Count()) + " values");
 
     // Borrow the caller's buffer for the assignment and put the previous one back on every path.
-    struct BufferGuard {
-        DVO_dBaseFld* table;
-        uint8_t* previous;
-        ~BufferGuard() { table->SetRecordBuffer(previous); }
-    } guard{this, RecordBuffer()};
-    SetRecordBuffer(buffer);
+    TdvRecordBufferScope onBuffer(*this, buffer);
     BlankRecord();
     const size_t count = values.IsArray() ? list.size() : 1;
     for (size_t i = 0; i < count; ++i) {

@@ -6,6 +6,7 @@
 #include "engine/storage/crypt.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ void Put32(uint8_t* p, uint32_t v) {
 bool AcceptedVersion(uint8_t v) { return v == 0x03 || v == 0x30 || v == 0x83 || v == 0x8B || v == 0xF5; }
 
 std::string TableFileName(const std::string& fileName) {
-    size_t b = fileName.find_first_not_of(' ');
-    size_t e = fileName.find_last_not_of(' ');
-    std::string name = b == std::string::npos ? std::string() : fileName.substr(b, e - b + 1);
+    std::string name(textutil::Trim(fileName, textutil::IsBlank));
     size_t slash = name.find_last_of("/\\");
     size_t dot = name.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += ".DBF";
@@ -86,9 +85,9 @@ void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
     encrypted_ = header_[15] != 0;
 
     if (encrypted_ && readPassword.empty())
-        throw EOrdaneEncryption(FormatResource(65166, {Name()}));
+        throw EOrdaneEncryption(FormatResource(resmsg::kNoPassword, {Name()}));
     if (!encrypted_ && !readPassword.empty())
-        throw EOrdaneEncryption(FormatResource(65165, {Name()}));
+        throw EOrdaneEncryption(FormatResource(resmsg::kPasswordForPlain, {Name()}));
 
     currentRecord_ = 0;
     eof_ = false;
@@ -309,7 +308,7 @@ void DVO_dBaseDBF::PutRecord(int32_t n) {
 bool DVO_dBaseDBF::TableEvent(int event, int32_t) {
     if (event == tblevent::kAfterRead || event == tblevent::kAfterWrite) {
         recordModified = false;
-        if (tableState != 5) tableState = 1;
+        if (tableState != tsReencrypting) tableState = tsNormal;
     }
     return true;
 }

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "engine/storage/disk_file.h"
+#include "engine/storage/record_request.h"
 
 class DVobjMemo;
 
@@ -47,10 +48,8 @@ struct TdvLockLayout {
 // The layout of one of the four protocols; false for any other value (the caller keeps its values).
 bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout);
 
-// Relative positioning requests of GetRecord.
-namespace recreq {
-constexpr int32_t kNext = -1, kPrior = -2, kFirst = -3, kLast = -4, kReread = -5;
-}
+// The table's state: re-encryption rewrites every record as it stands, and the handler then moves physically.
+enum TdvTableState : uint8_t { tsNormal = 1, tsReencrypting = 5 };
 
 // Table events raised through TableEvent.
 namespace tblevent {
@@ -140,7 +139,7 @@ public:
     bool exactMatch = false;     // used by the handler's seek
     bool autoFlush = false;      // flush after every record write
     bool recordModified = false; // the record buffer changed since it was read or written
-    uint8_t tableState = 1;      // 1 normally, 5 while the table is re-encrypted
+    TdvTableState tableState = tsNormal;
     std::string readPassword;    // key for decrypting
     std::string writePassword;   // key for encrypting
 

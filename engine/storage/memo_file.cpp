@@ -7,6 +7,7 @@
 #include "engine/storage/crypt.h"
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/errors.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 
@@ -32,12 +33,6 @@ void PutBe32(uint8_t* p, uint32_t v) {
 }
 int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
-std::string Trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    size_t e = s.find_last_not_of(' ');
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
-
 // Folder and name of a file without its extension.
 std::string WithoutExtension(const std::string& name) {
     size_t slash = name.find_last_of("/\\");
@@ -51,7 +46,7 @@ std::string WithoutExtension(const std::string& name) {
 // --- dBase III ---------------------------------------------------------------------------------------------------
 
 std::string DVobjMemo::MemoFileName(const std::string& tableFileName, uint8_t version) {
-    const std::string name = Trimmed(tableFileName);
+    const std::string name(textutil::Trim(tableFileName, textutil::IsBlank));
     const std::string base = WithoutExtension(name);
     // The extension follows the case of the table's, so that a new memo file is found by programs that look
     // for it case-sensitively (x.dbf goes with x.fpt, X.DBF with X.FPT).
@@ -74,14 +69,14 @@ DVobjMemo::DVobjMemo(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool 
 }
 
 void DVobjMemo::FoundError(int32_t code, int32_t subCode, const std::string& information) {
-    if (owner_) owner_->FoundError(code, subCode, information);
-    DVO_DiskFile::FoundError(code, subCode, information);
+    if (!owner_) DVO_DiskFile::FoundError(code, subCode, information);
+    owner_->FoundError(code, subCode, information);
+    ReporterReturned();
 }
 
 void DVobjMemo::BadMemo() {
     FoundError(errcode::kMemoFormat, subcode::kMemoFormat, Name());
-    // An override of FoundError that returns must still not let a damaged memo be followed.
-    ReportError(errcode::kMemoFormat, subcode::kMemoFormat, Name());
+    ReporterReturned();
 }
 
 int32_t DVobjMemo::DataOffset() const {
@@ -251,7 +246,8 @@ bool DVobjMemo::LockMemo() {
 
 bool DVobjMemo::RenameWithTable(const std::string& newTableName) {
     std::string extension = OsName().substr(WithoutExtension(OsName()).size());
-    if (!Rename(WithoutExtension(Trimmed(newTableName)) + extension)) return false;
+    const std::string newBase = WithoutExtension(std::string(textutil::Trim(newTableName, textutil::IsBlank)));
+    if (!Rename(newBase + extension)) return false;
     if (IsReadWrite()) {
         // The header carries the table's name, at most 8 characters, upper case.
         std::string base = WithoutExtension(Name());
@@ -398,5 +394,5 @@ void DVobjFXMemo20::ReserveBlocks(int32_t length) {
 
 bool DVobjFXMemo20::RenameWithTable(const std::string& newTableName) {
     std::string extension = OsName().substr(WithoutExtension(OsName()).size());
-    return Rename(WithoutExtension(Trimmed(newTableName)) + extension);
+    return Rename(WithoutExtension(std::string(textutil::Trim(newTableName, textutil::IsBlank))) + extension);
 }

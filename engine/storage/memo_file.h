@@ -43,7 +43,7 @@ public:
     DVobjMemo(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool shared, const std::string& password,
               const std::string& tableFileName);
 
-    // Errors go to the owner table's reporting.
+    // Errors go to the owner table's reporting (the engine's when there is no owner); never returns.
     [[noreturn]] void FoundError(int32_t code, int32_t subCode, const std::string& information) override;
 
     // Chooses the blocks of the memo about to be written (current block, block count, header image).

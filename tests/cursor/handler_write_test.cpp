@@ -263,8 +263,8 @@ TEST(HandlerPasswordTest, EncryptChangeAndDecryptRoundTrip) {
             handler->ChangePassword("x");
             ADD_FAILURE() << "re-encrypted a shared table";
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 5);
-            EXPECT_EQ(e.SubCode(), 2105);
+            EXPECT_EQ(e.Code(), errcode::kAccessDenied);
+            EXPECT_EQ(e.SubCode(), subcode::kSharedPassword);
         }
     }
     std::string current;
@@ -275,7 +275,7 @@ TEST(HandlerPasswordTest, EncryptChangeAndDecryptRoundTrip) {
             handler->GetRecord(7);
             handler->ChangePassword(next);
             EXPECT_EQ(handler->CurrentRecord(), 7);
-            EXPECT_EQ(handler->tableState, 1);
+            EXPECT_EQ(handler->tableState, tsNormal);
             EXPECT_EQ(handler->IsEncrypted(), !next.empty());
         }
         current = next;

@@ -18,7 +18,7 @@
 namespace {
 int32_t WalkCount(DVobjIndexTag* tag) {
     int32_t n = 0;
-    for (int32_t r = tag->Navigate(navcode::kTop); r != 0; r = tag->Navigate(navcode::kNext)) ++n;
+    for (int32_t r = tag->Navigate(recreq::kFirst); r != 0; r = tag->Navigate(recreq::kNext)) ++n;
     return n;
 }
 
@@ -182,7 +182,7 @@ TEST_F(NdxRobustnessTest, LockRefusedByAnotherProcessRetriesThenFails) {
             file.Lock();
             ADD_FAILURE() << "lock taken while another process holds it";
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 65164);
+            EXPECT_EQ(e.Code(), resmsg::kLockFailed);
             EXPECT_NE(std::string(e.what()).find("T.NDX"), std::string::npos) << e.what();
         }
         child.Tell();

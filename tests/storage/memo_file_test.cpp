@@ -275,6 +275,14 @@ TEST_F(MemoTest, MemoLocksSitOnTheProtocolsBytes) {
     }
 }
 
+TEST_F(MemoTest, AMemoErrorReachesTheReporterOnceThroughItsTable) {
+    DVobjMemo& memo = Open(0x8B);
+    Write(memo, "abc");
+    ReportCounter counter;
+    EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), std::make_pair(errcode::kMemoFormat, subcode::kMemoFormat));
+    EXPECT_EQ(counter.Reports(), 1);
+}
+
 TEST_F(MemoTest, RenameFollowsTheTableAndRecordsItsName) {
     DVobjMemo& memo = Open(0x8B);
     Write(memo, "kept");
@@ -290,26 +298,27 @@ TEST_F(MemoTest, RenameFollowsTheTableAndRecordsItsName) {
 
 // Each case damages a memo file; reading must end in error 1005 or a bounded result, never a crash or a hang.
 TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
+    const auto badMemo = std::make_pair(errcode::kMemoFormat, subcode::kMemoFormat);
     {
         DVobjMemo& memo = Open(0x8B, "", false, 64);
         Write(memo, "abc");
-        EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), std::make_pair(1005, 6199)) << "block past the end";
+        EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), badMemo) << "block past the end";
         std::vector<uint8_t> file = ReadFileBytes(MemoPath(0x8B));
         file[64 + 4] = 0xFF;  // length runs past the end of the file
         file[64 + 5] = 0xFF;
         file[64 + 6] = 0xFF;
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), badMemo);
         file[64] = 0;  // no in-use mark
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), badMemo);
         // A free chain that loops on itself.
         file.resize(64 * 4, 0);
         file[0] = 2;
         file[2 * 64] = 2;
         file[2 * 64 + 4] = 1;
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { Write(memo, std::string(200, 'q')); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { Write(memo, std::string(200, 'q')); }), badMemo);
     }
     table.reset();
     {
@@ -317,7 +326,7 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
         file[20] = file[21] = 0;  // block size 0
         WriteFileBytes(MemoPath(0x8B), file);
         DVO_dBaseDBF t(dir.File("m139.dbf"), "", true, false);
-        EXPECT_EQ(Raised([&] { t.OpenMemo(); }).first, 1005);
+        EXPECT_EQ(Raised([&] { t.OpenMemo(); }).first, errcode::kMemoFormat);
     }
     {
         DVobjMemo& memo = Open(0xF5);
@@ -325,7 +334,7 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
         std::vector<uint8_t> file = ReadFileBytes(MemoPath(0xF5));
         file[static_cast<size_t>(block) * memo.BlockSize() + 3] = 7;  // unknown block type
         WriteFileBytes(MemoPath(0xF5), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(block); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(block); }), badMemo);
     }
     {
         DVobjMemo& memo = Open(0x83);
