@@ -12,8 +12,6 @@
 namespace {
 constexpr int32_t kCipherPiece = 512;
 constexpr int32_t kMaxTransfer = 32768;
-int gLockWait = 5000;
-int gLockInterval = 50;
 
 size_t NameStart(const std::string& s) {
     size_t p = s.find_last_of(":\\/");
@@ -129,12 +127,7 @@ bool DVobjIndexFile::ChangedOnDisk() { return false; }
 
 void DVobjIndexFile::SetLockProtocol(TdvLokProtocol protocol) {
     lockProtocol_ = protocol;
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockA_ = layout.lockBase;
-        lockB_ = layout.appendOffset;
-        lockC_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
 }
 
 void DVobjIndexFile::Reencrypt() {
@@ -168,34 +161,12 @@ bool DVobjIndexFile::MatchesName(const std::string& fileName) const {
     return os::UpperCase(fileName.substr(NameStart(fileName))) == fileName_;
 }
 
-void DVobjIndexFile::SetLockWait(int waitMilliseconds, int intervalMilliseconds) {
-    gLockWait = std::max(0, waitMilliseconds);
-    gLockInterval = std::max(1, intervalMilliseconds);
-}
-
 bool DVobjIndexFile::Lock() {
     if (!disk_->IsShared()) return true;
-    uint64_t offset = 0, length = 1;
-    switch (lockProtocol_) {
-    case TdvLokProtocol::Default:
-    case TdvLokProtocol::FoxLock:
-        offset = lockB_ - 1u;
-        break;
-    case TdvLokProtocol::DB4Lock:
-        offset = lockB_ - 1u;
-        length = 2;
-        break;
-    case TdvLokProtocol::ClipLock:
-        offset = lockA_;
-        break;
-    default:
+    if (!LockLayoutFor(lockProtocol_))
         throw EOrdaneError(FormatResource(65164, {"33", disk_->Name()}), 65164, subcode::kNone);
-    }
-    const int attempts = std::max(1, gLockWait / gLockInterval);
-    for (int i = 0; i < attempts; ++i) {
-        if (disk_->LockRegion(offset, length)) return true;
-        if (i + 1 < attempts) os::Sleep(gLockInterval);
-    }
+    if (RetryLock([this] { return disk_->LockRegion(lockLayout_.fileLockOffset, lockLayout_.fileLockLength); }))
+        return true;
     throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
                        subcode::kNone);
 }

@@ -364,23 +364,8 @@ DVobjMemo* DVO_dBaseDBF::OpenMemo() {
     return memo_.get();
 }
 
-bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout) {
-    switch (protocol) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock: *layout = {0x40000000u, 0x7FFFFFFEu, 0x3FFFFFFFu}; return true;
-        case TdvLokProtocol::DB4Lock: *layout = {0x40000000u, 0xEFFFFFFFu, 0xB0000000u}; return true;
-        case TdvLokProtocol::ClipLock: *layout = {1000000000u, 1000000000u, 1000000000u}; return true;
-    }
-    return false;
-}
-
 void DVO_dBaseDBF::SetLockProtocol(TdvLokProtocol protocol) {
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockBase_ = layout.lockBase;
-        appendOffset_ = layout.appendOffset;
-        tableLockLength_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
     lockProtocol_ = protocol;
     if (memo_) memo_->SetLockProtocol(protocol);
 }
@@ -392,7 +377,7 @@ bool DVO_dBaseDBF::LockAppend() {
         IncLockCount();
         return true;
     }
-    return LockRegion(appendOffset_, 1);
+    return LockRegion(lockLayout_.appendOffset, 1);
 }
 
 bool DVO_dBaseDBF::LockTable() {
@@ -400,7 +385,7 @@ bool DVO_dBaseDBF::LockTable() {
         IncLockCount();
         return true;
     }
-    if (!LockRegion(lockBase_, tableLockLength_)) return false;
+    if (!LockRegion(lockLayout_.lockBase, lockLayout_.tableLockLength)) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -417,34 +402,15 @@ bool DVO_dBaseDBF::LockWholeFile() {
     return true;
 }
 
-uint64_t DVO_dBaseDBF::RecordLockOffset() {
-    const int64_t r = currentRecord_;
-    int64_t offset = 0;
-    switch (lockProtocol_) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-            offset = UsesIndexLocking()
-                         ? int64_t{appendOffset_} - r
-                         : int64_t{lockBase_} + headerLength_ + (r - 1) * recordLength_;
-            break;
-        case TdvLokProtocol::DB4Lock: offset = int64_t{appendOffset_} - r - 1; break;
-        case TdvLokProtocol::ClipLock: offset = int64_t{lockBase_} + r; break;
-    }
-    return static_cast<uint64_t>(std::max<int64_t>(offset, 0));
-}
-
 bool DVO_dBaseDBF::LockRecord() {
     if (fileLocked_) {
         IncLockCount();
         return true;
     }
-    switch (lockProtocol_) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-        case TdvLokProtocol::DB4Lock:
-        case TdvLokProtocol::ClipLock: return LockRegion(RecordLockOffset(), 1);
-    }
-    return false;
+    // A protocol outside the four has no record lock.
+    if (!LockLayoutFor(lockProtocol_)) return false;
+    return LockRegion(
+        RecordLockOffset(lockLayout_, currentRecord_, headerLength_, recordLength_, UsesIndexLocking()), 1);
 }
 
 bool DVO_dBaseDBF::Unlock() {

@@ -32,21 +32,10 @@
 #include <vector>
 
 #include "engine/storage/disk_file.h"
+#include "engine/storage/lock_layout.h"
 #include "engine/storage/record_request.h"
 
 class DVobjMemo;
-
-enum class TdvLokProtocol : uint8_t { Default = 0, DB4Lock = 1, ClipLock = 2, FoxLock = 3 };
-
-// The byte offsets a lock protocol fixes, shared by tables, memo files and index files: the lock base, the append
-// lock offset (memo and index locks sit just below it) and the length of a table lock.
-struct TdvLockLayout {
-    uint32_t lockBase;
-    uint32_t appendOffset;
-    uint32_t tableLockLength;
-};
-// The layout of one of the four protocols; false for any other value (the caller keeps its values).
-bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout);
 
 // The table's state: re-encryption rewrites every record as it stands, and the handler then moves physically.
 enum TdvTableState : uint8_t { tsNormal = 1, tsReencrypting = 5 };
@@ -162,7 +151,6 @@ private:
     void ParseDescriptors();
     void WriteHeaderBytes(bool withCount);
     int32_t CountFromFileSize();
-    uint64_t RecordLockOffset();
     [[noreturn]] void BadHeader();
 
     std::array<uint8_t, 32> header_{};   // the header as last read or written
@@ -186,7 +174,7 @@ private:
     bool encrypted_ = false;
     int32_t userId_ = 0;
     bool hasMemo_ = false;
-    uint32_t lockBase_ = 0, appendOffset_ = 0, tableLockLength_ = 0;
+    TdvLockLayout lockLayout_ = DefaultLockLayout();  // of the protocol, kept for a value outside the four
     TdvLokProtocol lockProtocol_ = TdvLokProtocol::Default;
     std::unique_ptr<DVobjMemo> memo_;
 };

@@ -15,7 +15,6 @@ constexpr int32_t kDb3BlockSize = 512;
 constexpr int32_t kDb3MaxScan = 65519;    // a dBase III memo that never ends is this long
 constexpr int32_t kMaxBlocks = 65535;     // one memo spans at most this many blocks
 constexpr uint64_t kFormatLimit = 0xFFFFFFFFull;
-constexpr int kLockWaitTime = 5000, kLockRetryInterval = 50;
 
 uint32_t Le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
@@ -217,29 +216,13 @@ void DVobjMemo::PutTerminator(uint8_t* destination) {
 }
 
 void DVobjMemo::SetLockProtocol(TdvLokProtocol protocol) {
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockBase_ = layout.lockBase;
-        lockOffset_ = layout.appendOffset;
-        lockLength_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
     protocol_ = protocol;
 }
 
 bool DVobjMemo::LockMemo() {
-    const int attempts = kLockWaitTime / kLockRetryInterval;
-    for (int i = 0; i < attempts; ++i) {
-        bool locked = false;
-        switch (protocol_) {
-            case TdvLokProtocol::Default:
-            case TdvLokProtocol::FoxLock: locked = LockRegion(lockOffset_ - 1u, 1); break;
-            case TdvLokProtocol::DB4Lock: locked = LockRegion(lockOffset_ - 1u, 2); break;
-            case TdvLokProtocol::ClipLock: locked = LockRegion(lockOffset_, 1); break;
-            default: return false;
-        }
-        if (locked) return true;
-        os::Sleep(kLockRetryInterval);
-    }
+    if (!LockLayoutFor(protocol_)) return false;
+    if (RetryLock([this] { return LockRegion(lockLayout_.fileLockOffset, lockLayout_.fileLockLength); })) return true;
     CheckError(error_, subcode::kMemoLock);
     return false;
 }

@@ -64,7 +64,7 @@ TEST_P(SharedWritersTest, ProcessesAppendAndReplaceUnderEveryProtocol) {
     std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int w = 0; w < kWriters; ++w) {
         writers.push_back(std::make_unique<ChildProcess>([&, w](ChildProcess&) {
-            DVobjIndexFile::SetLockWait(20000, 2);
+            SetLockWait(20000, 2);
             auto handler = OpenPeople(table, true);
             handler->SetLockProtocol(GetParam());
             if (handler->OpenIndexFile("LAST.NDX") != 0) return 2;
@@ -147,7 +147,7 @@ TEST(HandlerLockTest, LocksTakenBeforeARefusedIndexLockAreReleased) {
         return 0;
     });
     holder.Await();
-    DVobjIndexFile::SetLockWait(60, 10);
+    SetLockWait(60, 10);
     auto handler = OpenPeople(table, true);
     ASSERT_EQ(handler->OpenIndexList("A B", ""), 0);
     DVO_DiskFile* first = handler->IndexFile(1)->Disk();
@@ -173,7 +173,7 @@ TEST(HandlerLockTest, LocksTakenBeforeARefusedIndexLockAreReleased) {
     EXPECT_EQ(first->LockCount(), 0);
     EXPECT_GT(handler->FindTagKey("B", "F2"), 0);
     EXPECT_EQ(first->LockCount(), 0);
-    DVobjIndexFile::SetLockWait(5000, 50);
+    SetLockWait(5000, 50);
 }
 
 TEST(HandlerWriteTest, FilterErrorAfterAWriteStillUpdatesTheIndexes) {

@@ -175,7 +175,7 @@ TEST_F(NdxRobustnessTest, LockRefusedByAnotherProcessRetriesThenFails) {
         return 0;
     });
     child.Await();
-    DVobjIndexFile::SetLockWait(200, 50);
+    SetLockWait(200, 50);
     {
         DVobjNDXFile file(nullptr, false, false, false, true, path);
         try {
@@ -190,7 +190,7 @@ TEST_F(NdxRobustnessTest, LockRefusedByAnotherProcessRetriesThenFails) {
         EXPECT_TRUE(file.Lock());
         file.Unlock();
     }
-    DVobjIndexFile::SetLockWait(5000, 50);
+    SetLockWait(5000, 50);
     child.Tell();
     EXPECT_EQ(child.Wait(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -273,6 +274,34 @@ TEST_F(MemoTest, MemoLocksSitOnTheProtocolsBytes) {
         probe.UnlockRegion();
         memo.UnlockRegion();
     }
+}
+
+TEST_F(MemoTest, AContendedMemoLockWaitsTheEngineWideLockWaitThenRefuses) {
+    DVobjMemo& memo = Open(0x8B, "", true);
+    const int32_t block = Write(memo, "kept");
+    // A second open file description of the memo file contends like another process.
+    DVO_DiskFile holder(MemoPath(0x8B), true, true);
+    holder.Open();
+    ASSERT_TRUE(holder.LockRegion(0x7FFFFFFD, 1));
+    struct WaitScope {
+        TdvLockWait saved = LockWait();
+        ~WaitScope() { SetLockWait(saved.waitMilliseconds, saved.intervalMilliseconds); }
+    } restoreWait;
+    SetLockWait(300, 30);  // 10 attempts, 9 pauses
+
+    const auto start = std::chrono::steady_clock::now();
+    int32_t rewritten = block;
+    EXPECT_EQ(Raised([&] { memo.MemoWrite("lost", rewritten, 4); }),
+              std::make_pair(errcode::kLockViolation, subcode::kMemoLock));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(270)) << "gave up before the configured wait";
+    EXPECT_LT(waited, std::chrono::milliseconds(4000)) << "waited the default 5 s, not the configured wait";
+    EXPECT_EQ(rewritten, block);
+    EXPECT_EQ(memo.LockCount(), 0);
+    EXPECT_EQ(ReadMemo(memo, block), "kept");
+
+    holder.UnlockRegion();
+    EXPECT_GT(Write(memo, "now", block), 0) << "the lock is free again";
 }
 
 TEST_F(MemoTest, AMemoErrorReachesTheReporterOnceThroughItsTable) {
