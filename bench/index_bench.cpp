@@ -187,7 +187,7 @@ void BM_WalkWholeTag(benchmark::State& state) {
     DVobjIndexTag* tag = NameIndex().Tag();
     int64_t keys = 0;
     for (auto _ : state) {
-        for (int32_t r = tag->Navigate(navcode::kTop); r != 0; r = tag->Navigate(navcode::kNext)) ++keys;
+        for (int32_t r = tag->Navigate(recreq::kFirst); r != 0; r = tag->Navigate(recreq::kNext)) ++keys;
     }
     state.SetItemsProcessed(keys);
 }

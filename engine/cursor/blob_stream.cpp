@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
+#include "engine/storage/record_buffer_scope.h"
 #include "framework/data/db_error.h"
 #include "framework/data/field.h"
 
@@ -38,7 +38,7 @@ TORBlobStream::TORBlobStream(TBlobField& field, TBlobStreamMode mode)
         return;
     }
     DBFObject& handler = *dataSet_.Handler();
-    HandlerBuffer onRecord(handler, record_);
+    TdvRecordBufferScope onRecord(handler, record_);
     const int32_t n = handler.MemoSize(fieldNumber_);
     if (n <= 0) return;
     data_.assign(static_cast<size_t>(n) + 1, '\0');
@@ -67,7 +67,7 @@ void TORBlobStream::WriteBack() {
     if (field_.Transliterate()) dataSet_.TranslateBytes(stored.data(), static_cast<size_t>(size_), true);
     bool written = false;
     {
-        HandlerBuffer onRecord(*handler, active);
+        TdvRecordBufferScope onRecord(*handler, active);
         written = handler->MemoWrite(fieldNumber_, stored.data(), size_);
     }
     if (!written) DatabaseErrorFmt("The memo of field '%s' could not be written", field_.DisplayName());

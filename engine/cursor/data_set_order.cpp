@@ -3,49 +3,27 @@
 #include <cstring>
 
 #include "engine/cursor/file_names.h"
-#include "engine/cursor/handler_buffer.h"
 #include "engine/cursor/ordane_data_set.h"
 #include "engine/cursor/table_expression.h"
 #include "engine/index/index_key.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/trim_split.h"
 #include "framework/data/data_source.h"
 #include "framework/data/date_time.h"
 #include "framework/data/db_error.h"
 
 namespace {
 
-constexpr int kFieldLinkKind = 17;
 constexpr int32_t kKeyCapacity = 256;
-constexpr int kNoMasterIndex = 65176, kMasterMismatch = 65177, kFileMissing = 65196, kErrorGetting = 65197,
-              kAlreadyOpen = 65198;
-
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    const size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-std::vector<std::string> SplitNames(const std::string& names) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= names.size()) {
-        size_t semi = names.find(';', at);
-        if (semi == std::string::npos) semi = names.size();
-        std::string name = Trim(names.substr(at, semi - at));
-        if (!name.empty()) out.push_back(std::move(name));
-        at = semi + 1;
-    }
-    return out;
-}
 
 // The key field names of a tag's key expression, upper case, in expression order.
 std::vector<std::string> KeyFieldNames(DVO_dBHandler& handler, const DVobjIndexTag& tag) {
     TdvTableExpression key(&handler);
     key.SetExpression(tag.KeyExpression());
-    std::vector<std::string> names = SplitNames(key.CollectNames(kFieldLinkKind));
+    std::vector<std::string> names = textutil::SplitNames(key.CollectNames(lkTableField));
     for (std::string& name : names) name = os::UpperCase(name);
     return names;
 }
@@ -74,19 +52,19 @@ void TOrdaneDataSet::SetIndexFiles(const TStrings& lines) {
 void TOrdaneDataSet::OpenListedIndexFiles(bool reportAlreadyOpen) {
     handler_->OpenIndexList(std::string(), std::string());
     for (int i = 0; i < indexFiles_.Count(); ++i) {
-        std::string name = Trim(indexFiles_.Get(i));
+        std::string name(textutil::Trim(indexFiles_.Get(i)));
         if (name.empty()) continue;
         if (!filename::HasExtension(name)) name += ".NDX";
         const std::string path = filename::NameStart(name) > 0 ? name : TableDirectory() + name;
-        if (!os::FileExists(path)) DatabaseError(FormatResource(kFileMissing, {path}));
+        if (!os::FileExists(path)) DatabaseError(FormatResource(resmsg::kFileMissing, {path}));
         int32_t result = 0;
         try {
             result = handler_->OpenIndexFile(path);
         } catch (const EOrdaneError&) {
             result = 1;
         }
-        if (result > 0) DatabaseError(FormatResource(kErrorGetting, {path}));
-        if (result < 0 && reportAlreadyOpen) DatabaseError(FormatResource(kAlreadyOpen, {path}));
+        if (result > 0) DatabaseError(FormatResource(resmsg::kErrorGetting, {path}));
+        if (result < 0 && reportAlreadyOpen) DatabaseError(FormatResource(resmsg::kAlreadyOpen, {path}));
     }
     UpdateIndexDefs();
     if (!reportAlreadyOpen) handler_->SelectOrder(indexName_, false);
@@ -271,7 +249,7 @@ Variant TOrdaneDataSet::Lookup(const std::string& keyFields, const Variant& keyV
             }
             int32_t remembered;
         } restore{*this, remembered};
-        HandlerBuffer onTemp(*handler_, temp);
+        TdvRecordBufferScope onTemp(*handler_, temp);
         atLast_ = false;
         if (handler_->LocateRecord(keyFields, ToTableText(keyValues), false, false)) {
             const int32_t n = handler_->CurrentRecord();
@@ -289,13 +267,13 @@ Variant TOrdaneDataSet::Lookup(const std::string& keyFields, const Variant& keyV
 
 std::optional<std::string> TOrdaneDataSet::MasterKey() {
     DVobjIndexTag* tag = handler_->MasterTag();
-    if (!tag) DatabaseError(FormatResource(kNoMasterIndex, {tableName_}));
+    if (!tag) DatabaseError(FormatResource(resmsg::kNoMasterIndex, {tableName_}));
     TDataSet* master = masterLink_.DataSet();
     if (master && master->State() == dsInsert) return std::nullopt;
-    const std::vector<std::string> masterNames = SplitNames(MasterFields());
+    const std::vector<std::string> masterNames = textutil::SplitNames(MasterFields());
     if (masterNames.empty() || !master) return std::string();
     const std::vector<std::string> keyNames = KeyFieldNames(*handler_, *tag);
-    if (keyNames.size() < masterNames.size()) DatabaseError(FormatResource(kMasterMismatch, {tableName_}));
+    if (keyNames.size() < masterNames.size()) DatabaseError(FormatResource(resmsg::kMasterMismatch, {tableName_}));
 
     Variant::Array values;
     std::string names;
@@ -324,7 +302,7 @@ std::optional<std::string> TOrdaneDataSet::MasterKey() {
     handler_->PutFieldsFromValues(scratch.data(), names, Variant(std::move(values)));
     DVobjIndexKeyData key(kKeyCapacity);
     {
-        HandlerBuffer onScratch(*handler_, scratch.data());
+        TdvRecordBufferScope onScratch(*handler_, scratch.data());
         bool ok = false;
         tag->EvaluateKey(key, ok);
     }

@@ -10,6 +10,7 @@
 #include "engine/cursor/index_formats.h"
 #include "engine/cursor/index_list.h"
 #include "engine/cursor/table_expression.h"
+#include "engine/expr/exp_value.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_key.h"
 #include "engine/index/index_tag.h"
@@ -18,58 +19,20 @@
 #include "engine/storage/huge_set.h"
 #include "engine/storage/memo_file.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/restore.h"
+#include "engine/storage/trim_split.h"
 #include "framework/base/variant.h"
 
 namespace {
 
 constexpr int32_t kKeyCapacity = 256;
-constexpr int kFieldLinkKind = 17;
-constexpr int kLogicalResult = 8;
-constexpr uint8_t kStateNormal = 1;
-constexpr uint8_t kStateReencrypting = 5;
-
-// Puts a value back when the scope ends, on every path.
-template <typename T>
-class Restore {
-public:
-    explicit Restore(T& target) : target_(target), saved_(target) {}
-    Restore(T& target, T value) : target_(target), saved_(target) { target_ = value; }
-    ~Restore() { target_ = saved_; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    const T& Saved() const { return saved_; }
-
-private:
-    T& target_;
-    T saved_;
-};
-
-std::string Trim(std::string_view s) {
-    const size_t b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return std::string();
-    const size_t e = s.find_last_not_of(" \t");
-    return std::string(s.substr(b, e - b + 1));
-}
-
 // File name without folder and extension, upper case.
 std::string BaseName(const std::string& s) {
     std::string name = s.substr(filename::NameStart(s));
     const size_t dot = name.find('.');
     if (dot != std::string::npos) name.resize(dot);
     return os::UpperCase(name);
-}
-
-std::vector<std::string> SplitNames(const std::string& names) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at <= names.size()) {
-        size_t semi = names.find(';', at);
-        if (semi == std::string::npos) semi = names.size();
-        std::string name = Trim(std::string_view(names).substr(at, semi - at));
-        if (!name.empty()) out.push_back(std::move(name));
-        at = semi + 1;
-    }
-    return out;
 }
 
 // A key or FOR expression of an index file, compiled against the table's field bindings.
@@ -112,8 +75,7 @@ public:
     }
     [[noreturn]] void ReportError(int32_t code, int32_t subCode, const std::string& info) override {
         h_->FoundError(code, subCode, info);
-        // An override that returns still must not let the caller go on.
-        throw EOrdaneError(FormatErrorMessage(code, subCode, info), code, subCode);
+        ReporterReturned();
     }
     void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) override { h_->StatusUpdate(stat1, stat2, stat3); }
 
@@ -161,21 +123,6 @@ public:
 private:
     DVO_dBHandler& h_;
     bool saved_;
-};
-
-// Points the table at another record buffer for a scope.
-class BufferScope {
-public:
-    BufferScope(DVO_dBaseDBF& table, uint8_t* buffer) : table_(table), saved_(table.RecordBuffer()) {
-        table_.SetRecordBuffer(buffer);
-    }
-    ~BufferScope() { table_.SetRecordBuffer(saved_); }
-    BufferScope(const BufferScope&) = delete;
-    BufferScope& operator=(const BufferScope&) = delete;
-
-private:
-    DVO_dBaseDBF& table_;
-    uint8_t* saved_;
 };
 }  // namespace
 
@@ -240,7 +187,7 @@ void DVO_dBHandler::PutRecord(int32_t n) {
 bool DVO_dBHandler::TableEvent(int event, int32_t value) {
     // Re-encryption rewrites records unchanged: neither keys nor filter results move, and index blocks must
     // not be rewritten under a key that their re-encryption then applies a second time.
-    if (tableState == kStateReencrypting) return DVO_dBaseFld::TableEvent(event, value);
+    if (tableState == tsReencrypting) return DVO_dBaseFld::TableEvent(event, value);
     if (event == tblevent::kAfterWrite) {
         const int32_t current = CurrentRecord();
         std::exception_ptr filterError;
@@ -316,11 +263,11 @@ int32_t DVO_dBHandler::ScanFilterSet(int32_t from, int step) const {
 
 void DVO_dBHandler::GetRecord(int32_t request) {
     outOfView_ = false;
-    if (tableState != kStateNormal) {
+    if (tableState != tsNormal) {
         DVO_dBaseFld::GetRecord(request);
         return;
     }
-    Restore<bool> keepReadAhead(readAheadOn_);
+    TdvRestore<bool> keepReadAhead(readAheadOn_);
     SetEof(false);
     SetBof(false);
     int32_t produced = 0;
@@ -428,7 +375,7 @@ void DVO_dBHandler::SkipRecords(int32_t count) {
             }
             if (target != 0) {
                 // The tag is where it should be; the record is read physically beside it.
-                Restore<DVobjIndexTag*> detach(master_, nullptr);
+                TdvRestore<DVobjIndexTag*> detach(master_, nullptr);
                 GetRecord(target);
             }
         } else {
@@ -502,7 +449,7 @@ int32_t DVO_dBHandler::FindTagKey(const std::string& tagName, const std::string&
     DVobjIndexKeyData search(kKeyCapacity);
     search.SetText(key);
     search.Target = -1;
-    Restore<bool> exact(exactMatch, true);
+    TdvRestore<bool> exact(exactMatch, true);
     return tag->SeekNoMove(search);
 }
 
@@ -576,7 +523,7 @@ int32_t DVO_dBHandler::IndexFileCount() const {
 }
 
 std::string DVO_dBHandler::IndexFileName(const std::string& name) const {
-    std::string full = os::UpperCase(Trim(name));
+    std::string full = os::UpperCase(textutil::Trim(name));
     if (filename::NameStart(full) == 0) full = Name().substr(0, filename::NameStart(Name())) + full;
     if (filename::Extension(full).empty()) full += ".NDX";
     return full;
@@ -605,7 +552,7 @@ int32_t DVO_dBHandler::AddIndexFile(std::unique_ptr<DVobjIndexFile> file) {
 }
 
 int32_t DVO_dBHandler::OpenIndexFile(const std::string& name) {
-    const std::string given = Trim(name);
+    const std::string given(textutil::Trim(name));
     if (given.empty()) return -1;
     const std::string full = IndexFileName(given);
     if (FindIndexFile(full) != 0) return -1;
@@ -621,7 +568,7 @@ int32_t DVO_dBHandler::OpenIndexFile(const std::string& name) {
     const int32_t code = file && file->Failed() ? idxerr::kBadHeader : errcode::kFileNotFound;
     file.reset();
     FoundError(code, subcode::kNone, full);
-    throw EOrdaneError(FormatErrorMessage(code, subcode::kNone, full), code, subcode::kNone);
+    ReporterReturned();
 }
 
 int32_t DVO_dBHandler::OpenIndexList(const std::string& list, const std::string& tagName) {
@@ -653,7 +600,7 @@ DVobjIndexTag* DVO_dBHandler::TagByNumber(int32_t n) const {
 }
 
 int32_t DVO_dBHandler::SelectOrder(const std::string& tagName, bool keepPosition) {
-    const std::string name = os::UpperCase(Trim(tagName));
+    const std::string name = os::UpperCase(textutil::Trim(tagName));
     if (name.empty()) {
         ClearRange();
         if (master_) master_->ReleaseNodes();
@@ -668,7 +615,7 @@ int32_t DVO_dBHandler::SelectOrder(const std::string& tagName, bool keepPosition
         DVobjIndexFile* file = IndexFile(s);
         if (file && (tag = file->TagByName(name)) != nullptr) slot = s;
     }
-    if (!tag) throw EOrdaneError(FormatResource(65163, {tagName}), 65163, subcode::kNone);
+    if (!tag) throw EOrdaneError(FormatResource(resmsg::kNoSuchTag, {tagName}), resmsg::kNoSuchTag, subcode::kNone);
     ClearRange();
     if (master_) master_->ReleaseNodes();
     master_ = nullptr;
@@ -709,7 +656,7 @@ void DVO_dBHandler::ScanFilter() {
     GetRecord(recreq::kFirst);
     while (!Eof() && !Bof()) {
         bool passes = false;
-        if (filterExpr_->Evaluate(passes) == kLogicalResult && passes)
+        if (filterExpr_->Evaluate(passes) == exptype::kLogical && passes)
             filterSet_->Change(CurrentRecord(), TdvHugeSet::hsSet);
         GetRecord(recreq::kNext);
     }
@@ -729,7 +676,7 @@ void DVO_dBHandler::SetFilter(const std::string& text, bool caseInsensitive, boo
     filterActive_ = false;
     if (!filterSet_) filterSet_ = std::make_unique<TdvHugeSet>();
     if (!filterExpr_) filterExpr_ = std::make_unique<TdvTableExpression>(this);
-    const bool empty = Trim(text).empty();
+    const bool empty = textutil::Trim(text).empty();
     // A text that failed before left no expression behind, so it is compiled again, never taken as set.
     const bool stale = !empty && filterExpr_->OperandCount() == 0;
     if (text != filterText_ || stale || caseInsensitive != filterExpr_->CaseInsensitive() ||
@@ -744,12 +691,13 @@ void DVO_dBHandler::SetFilter(const std::string& text, bool caseInsensitive, boo
             try {
                 filterExpr_->SetExpression(text);
                 bool passes = false;
-                if (filterExpr_->Evaluate(passes) != kLogicalResult)
-                    throw EOrdaneError(FormatResource(65174), 65174, subcode::kNone);
+                if (filterExpr_->Evaluate(passes) != exptype::kLogical)
+                    throw EOrdaneError(FormatResource(resmsg::kFilterNotLogical), resmsg::kFilterNotLogical,
+                                       subcode::kNone);
                 const int32_t remembered = CurrentRecord();
                 {
                     ReadAheadScope keepReadAhead(*this);
-                    Restore<DVobjIndexTag*> keepMaster(master_);
+                    TdvRestore<DVobjIndexTag*> keepMaster(master_);
                     PrepareScan();
                     ScanFilter();
                 }
@@ -778,7 +726,7 @@ void DVO_dBHandler::RebuildFilter() {
     const int32_t remembered = CurrentRecord();
     {
         ReadAheadScope keepReadAhead(*this);
-        Restore<DVobjIndexTag*> keepMaster(master_);
+        TdvRestore<DVobjIndexTag*> keepMaster(master_);
         // A master tag stays: the scan follows its order and its range.
         if (!master_) {
             SetReadAhead(true);
@@ -813,10 +761,10 @@ bool DVO_dBHandler::LocateRecord(const std::string& fieldNames, const Variant& v
     std::vector<uint8_t> search(static_cast<size_t>(RecordLength()) + 1, ' ');
     search.back() = 0x1A;
     PutFieldsFromValues(search.data(), fieldNames, values);
-    const std::vector<std::string> names = SplitNames(fieldNames);
+    const std::vector<std::string> names = textutil::SplitNames(fieldNames);
     std::vector<std::pair<std::string, std::string>> wanted;
     {
-        BufferScope onSearch(*this, search.data());
+        TdvRecordBufferScope onSearch(*this, search.data());
         for (const std::string& name : names) {
             std::string value = StringGetN(name);
             if (caseInsensitive) value = os::UpperCase(value);
@@ -825,7 +773,7 @@ bool DVO_dBHandler::LocateRecord(const std::string& fieldNames, const Variant& v
     }
     if (wanted.empty()) return false;
 
-    Restore<DVobjIndexTag*> keepMaster(master_);
+    TdvRestore<DVobjIndexTag*> keepMaster(master_);
     DVobjIndexTag* candidate = nullptr;
     bool moreKeyFields = false;
     if ((!master_ || !master_->HasRange()) && !caseInsensitive) {
@@ -839,7 +787,7 @@ bool DVO_dBHandler::LocateRecord(const std::string& fieldNames, const Variant& v
             try {
                 TdvTableExpression key(this);
                 key.SetExpression(tag->KeyExpression());
-                list = key.CollectNames(kFieldLinkKind);
+                list = key.CollectNames(lkTableField);
             } catch (const std::exception&) {
                 continue;
             }
@@ -860,14 +808,14 @@ bool DVO_dBHandler::LocateRecord(const std::string& fieldNames, const Variant& v
         master_ = candidate;
         DVobjIndexKeyData key(kKeyCapacity);
         {
-            BufferScope onSearch(*this, search.data());
+            TdvRecordBufferScope onSearch(*this, search.data());
             bool ok = false;
             candidate->EvaluateKey(key, ok);
         }
         const std::string keyText = key.AsText();
         // A key with fields beyond the located ones cannot match exactly: seek its located part as a prefix
         // and let the field comparison decide, as the scan does.
-        Restore<bool> exact(exactMatch, moreKeyFields ? false : !partial);
+        TdvRestore<bool> exact(exactMatch, moreKeyFields ? false : !partial);
         found = FindKey(keyText);
         DVobjIndexKeyData prefix(kKeyCapacity);
         prefix.SetText(keyText);
@@ -910,7 +858,7 @@ void DVO_dBHandler::ChangePassword(const std::string& newPassword) {
         if (file)
             for (int32_t t = 0; t < file->TagCount(); ++t) file->TagAt(t)->ReleaseNodes();
 
-    Restore<uint8_t> state(tableState, kStateReencrypting);
+    TdvRestore<TdvTableState> state(tableState, tsReencrypting);
     const bool wasEncrypted = IsEncrypted();
     const std::string oldRead = readPassword;
     const std::string oldWrite = writePassword;
@@ -928,7 +876,7 @@ void DVO_dBHandler::ChangePassword(const std::string& newPassword) {
         }
         {
             ReadAheadScope keepReadAhead(*this);
-            Restore<DVobjIndexTag*> keepMaster(master_, nullptr);
+            TdvRestore<DVobjIndexTag*> keepMaster(master_, nullptr);
             SetReadAhead(true);
             readAhead_.Invalidate();
             std::vector<uint8_t> memoBytes;

@@ -7,10 +7,10 @@
 #include "engine/cursor/blob_stream.h"
 #include "engine/cursor/database_aliases.h"
 #include "engine/cursor/file_names.h"
-#include "engine/cursor/handler_buffer.h"
 #include "engine/storage/errors.h"
-#include "engine/storage/flag_scope.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/restore.h"
 #include "framework/data/date_time.h"
 #include "framework/data/db_error.h"
 #include "framework/data/field.h"
@@ -24,24 +24,7 @@ constexpr int kBookmarkOffset = 5;
 
 // Messages of the adaptor that the engine's resource table holds.
 std::string Resource(int id, std::initializer_list<std::string_view> args = {}) { return FormatResource(id, args); }
-constexpr int kCannotDelete = 65168, kCannotRecall = 65169, kBadBookmark = 65170, kRecordLocked = 65171,
-              kTableNameMissing = 65195, kFileMissing = 65196, kBeyondRange = 65199;
 constexpr const char* kNotIndexed = "Field '%s' is not indexed and cannot be modified";
-
-// Makes deleted records reachable for a scope; the data set's setting comes back on every path.
-class DeletedVisible {
-public:
-    DeletedVisible(DVO_dBHandler& handler, bool restore) : handler_(handler), restore_(restore) {
-        handler_.useDeleted = true;
-    }
-    ~DeletedVisible() { handler_.useDeleted = restore_; }
-    DeletedVisible(const DeletedVisible&) = delete;
-    DeletedVisible& operator=(const DeletedVisible&) = delete;
-
-private:
-    DVO_dBHandler& handler_;
-    bool restore_;
-};
 
 // The record number a bookmark holds; 0 when it is no number.
 int32_t BookmarkNumber(const char* bookmark) {
@@ -276,7 +259,7 @@ void TOrdaneDataSet::InternalGotoBookmark(const void* bookmark) {
         } catch (const std::exception&) {
         }
     }
-    if (!reached) DatabaseError(Resource(kBadBookmark) + tableName_);
+    if (!reached) DatabaseError(Resource(resmsg::kBadBookmark) + tableName_);
 }
 
 void TOrdaneDataSet::InternalSetToRecord(TRecordBuffer buffer) {
@@ -306,11 +289,11 @@ void TOrdaneDataSet::InternalInitFieldDefs() {
     std::unique_ptr<DBFObject> temporary;
     DBFObject* table = handler_.get();
     if (!table) {
-        if (tableName_.empty()) DatabaseError(Resource(kTableNameMissing));
+        if (tableName_.empty()) DatabaseError(Resource(resmsg::kTableNameMissing));
         std::string name = tableName_;
         if (!filename::HasExtension(name)) name += ".DBF";
         const std::string path = TableDirectory() + name;
-        if (!os::FileExists(path)) DatabaseError(Resource(kFileMissing, {path}));
+        if (!os::FileExists(path)) DatabaseError(Resource(resmsg::kFileMissing, {path}));
         temporary = std::make_unique<DBFObject>(path, nullptr, true, false, encryptionKey_);
         table = temporary.get();
     }
@@ -341,10 +324,10 @@ void TOrdaneDataSet::InternalInitFieldDefs() {
 }
 
 void TOrdaneDataSet::InternalOpen() {
-    if (tableName_.empty()) DatabaseError(Resource(kTableNameMissing));
+    if (tableName_.empty()) DatabaseError(Resource(resmsg::kTableNameMissing));
     if (!filename::HasExtension(tableName_)) tableName_ += ".DBF";
     const std::string path = TableDirectory() + tableName_;
-    if (!os::FileExists(path)) DatabaseError(Resource(kFileMissing, {path}));
+    if (!os::FileExists(path)) DatabaseError(Resource(resmsg::kFileMissing, {path}));
     handler_ = std::make_unique<DBFObject>(path, this, !exclusive_, !readOnly_, encryptionKey_);
     handler_->autoFlush = autoFlush_;
     handler_->useDeleted = useDeleted_;
@@ -398,7 +381,7 @@ void TOrdaneDataSet::InternalLast() {
 TGetResult TOrdaneDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool doCheck) {
     bool failed = false;
     {
-        HandlerBuffer onBuffer(*handler_, buffer);
+        TdvRecordBufferScope onBuffer(*handler_, buffer);
         try {
             switch (mode) {
                 case gmNext:
@@ -432,7 +415,7 @@ TGetResult TOrdaneDataSet::GetRecord(TRecordBuffer buffer, TGetMode mode, bool d
         std::snprintf(text, sizeof text, "%10d", n);
         std::memcpy(buffer + infoPosition_ + kBookmarkOffset, text, kBookmarkSize);  // the 0 byte included
     } else if (result == grError && doCheck) {
-        DatabaseError(Resource(kBeyondRange));
+        DatabaseError(Resource(resmsg::kBeyondRange));
     }
     return result;
 }
@@ -498,7 +481,7 @@ void TOrdaneDataSet::InternalRefresh() {
     TRecordBuffer active = ActiveBuffer();
     const int32_t n = BufferRecordNumber(active);
     if (active && n > 0) {
-        HandlerBuffer onBuffer(*handler_, active);
+        TdvRecordBufferScope onBuffer(*handler_, active);
         ReadFromFile(n);
     } else if (handler_->ReadAheadOn()) {
         handler_->SetReadAhead(false);
@@ -510,7 +493,7 @@ void TOrdaneDataSet::InternalRefresh() {
 // --- editing -----------------------------------------------------------------------------------------------------
 
 void TOrdaneDataSet::InternalInitRecord(TRecordBuffer buffer) {
-    HandlerBuffer onBuffer(*handler_, buffer);
+    TdvRecordBufferScope onBuffer(*handler_, buffer);
     handler_->BlankRecord();
 }
 
@@ -522,9 +505,9 @@ void TOrdaneDataSet::DoAfterInsert() {
 void TOrdaneDataSet::InternalEdit() {
     TRecordBuffer active = ActiveBuffer();
     const int32_t n = BufferRecordNumber(active);
-    HandlerBuffer onBuffer(*handler_, active);
+    TdvRecordBufferScope onBuffer(*handler_, active);
     handler_->GetRecord(n);
-    if (!handler_->LockRecord()) DatabaseError(Resource(kRecordLocked));
+    if (!handler_->LockRecord()) DatabaseError(Resource(resmsg::kRecordLocked));
     try {
         // What another process posted before the lock was granted is what the edit starts from.
         ReadFromFile(n);
@@ -546,7 +529,7 @@ void TOrdaneDataSet::InternalPost() {
     RefuseBlobError();
     TRecordBuffer active = ActiveBuffer();
     {
-        HandlerBuffer onBuffer(*handler_, active);
+        TdvRecordBufferScope onBuffer(*handler_, active);
         if (State() == dsEdit) handler_->PutRecord(BufferRecordNumber(active));
         else handler_->AppendRecord();
     }
@@ -564,7 +547,7 @@ void TOrdaneDataSet::InternalCancel() {
 
 void TOrdaneDataSet::InternalAddRecord(TRecordBuffer buffer, bool) {
     {
-        HandlerBuffer onBuffer(*handler_, buffer);
+        TdvRecordBufferScope onBuffer(*handler_, buffer);
         handler_->AppendRecord();
     }
     if (editing_) handler_->UnlockRegion();
@@ -574,9 +557,10 @@ void TOrdaneDataSet::InternalAddRecord(TRecordBuffer buffer, bool) {
 void TOrdaneDataSet::ChangeDeletion(bool deleted) {
     TRecordBuffer active = ActiveBuffer();
     const int32_t n = BufferRecordNumber(active);
-    const int message = deleted ? kCannotDelete : kCannotRecall;
-    HandlerBuffer onBuffer(*handler_, active);
-    DeletedVisible reachable(*handler_, useDeleted_);
+    const int message = deleted ? resmsg::kCannotDelete : resmsg::kCannotRecall;
+    TdvRecordBufferScope onBuffer(*handler_, active);
+    // Deleted records are reachable for the change; the setting comes back on every path.
+    TdvRestore<bool> reachable(handler_->useDeleted, true);
     bool locked = false;
     try {
         if (!active || n <= 0) throw EDatabaseError(Resource(message));
@@ -605,7 +589,7 @@ void TOrdaneDataSet::InternalDelete() {
 void TOrdaneDataSet::Recall() {
     CheckActive();
     CheckBrowseMode();
-    if (IsEmpty()) DatabaseError(Resource(kCannotRecall));
+    if (IsEmpty()) DatabaseError(Resource(resmsg::kCannotRecall));
     ChangeDeletion(false);
     DataEvent(deRecordChange);
 }
@@ -654,7 +638,7 @@ bool TOrdaneDataSet::GetFieldData(const TField& field, void* buffer) const {
         return true;
     }
     const int32_t n = TableField(field);
-    HandlerBuffer onBuffer(*handler_, record);
+    TdvRecordBufferScope onBuffer(*handler_, record);
     if (buffer && field.DataSize() > 0) std::memset(buffer, 0, static_cast<size_t>(field.DataSize()));
     switch (field.DataType()) {
         case ftString: {
@@ -717,7 +701,7 @@ void TOrdaneDataSet::SetFieldData(TField& field, const void* buffer) {
         TRecordBuffer record = StateBuffer();
         if (field.FieldKind() != fkInternalCalc && record) {
             const int32_t n = TableField(field);
-            HandlerBuffer onBuffer(*handler_, record);
+            TdvRecordBufferScope onBuffer(*handler_, record);
             switch (field.DataType()) {
                 case ftString: {
                     std::string text;

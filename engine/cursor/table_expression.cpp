@@ -47,4 +47,4 @@ int TdvTableExpression::EvaluateToKey(TdvVariant& key) {
 
 std::string TdvTableExpression::AsText() const { return handler_->AsText(); }
 
-std::string TdvTableExpression::CollectNames(int kind) const { return handler_->CollectNames(kind); }
+std::string TdvTableExpression::CollectNames(TdvLinkKind kind) const { return handler_->CollectNames(kind); }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/storage/expression_link.h"
+
 class DVO_dBaseFld;
 class TdvExpHandler;
 class TdvExpValue;
@@ -38,7 +40,7 @@ public:
     // The expression as the engine prints it.
     std::string AsText() const;
     // "NAME;" for every node of the link kind (17: table fields), in tree order.
-    std::string CollectNames(int kind) const;
+    std::string CollectNames(TdvLinkKind kind) const;
 
 private:
     std::unique_ptr<TdvExpHandler> handler_;

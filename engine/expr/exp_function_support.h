@@ -13,8 +13,6 @@ int64_t Width(double value);
 // The day of a date value; false for the empty date (the marker, days of 0 or less, and values that are no
 // 32-bit day).
 bool DayOf(double value, int32_t* day);
-// Characters the trimming functions drop: code 32 and below.
-inline bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
 // ASCII upper case in place.
 void UpperAscii(std::string& text);
 

@@ -18,7 +18,7 @@ int64_t Count(double value) {
 
 int64_t Width(double value) {
     const int64_t width = Count(value);
-    if (width > kMaxTextWidth) RaiseExpression(65182, {"width"});
+    if (width > kMaxTextWidth) RaiseExpression(resmsg::kInvalidValue, {"width"});
     return width;
 }
 

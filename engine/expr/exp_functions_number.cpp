@@ -33,7 +33,7 @@ bool TdvUDFInt::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) {
 bool TdvUDFMod::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) {
     const double dividend = std::trunc(NumberArgument(call, 0));
     const double divisor = std::trunc(NumberArgument(call, 1));
-    if (divisor == 0) RaiseExpression(65182, {"non-zero"});
+    if (divisor == 0) RaiseExpression(resmsg::kInvalidValue, {"non-zero"});
     // fmod of the truncated values is exact and keeps the dividend's sign, for any size of number.
     result.SetNumber(std::fmod(dividend, divisor) + 0.0);
     type = exptype::kNumber;

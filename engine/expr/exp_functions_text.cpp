@@ -6,22 +6,19 @@
 #include "engine/expr/exp_functions.h"
 #include "engine/expr/exp_nodes.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 
 using expfn::Count;
-using expfn::IsTrimmed;
 
 namespace {
 
+// The trimming functions drop code 32 and below.
 void TrimRightInPlace(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && IsTrimmed(text[end - 1])) --end;
-    text.resize(end);
+    text.resize(textutil::TrimRight(text, textutil::IsBlankOrControl).size());
 }
 
 void TrimLeftInPlace(std::string& text) {
-    size_t start = 0;
-    while (start < text.size() && IsTrimmed(text[start])) ++start;
-    text.erase(0, start);
+    text.erase(0, text.size() - textutil::TrimLeft(text, textutil::IsBlankOrControl).size());
 }
 
 // AT's search: the position (1-based) of the n-th occurrence, or of the last one found when there are fewer.
@@ -77,7 +74,7 @@ bool TdvUDFAtC::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) {
 
 bool TdvUDFChr::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) {
     const double code = std::trunc(NumberArgument(call, 0));
-    if (!(code >= 0 && code <= 255)) RaiseExpression(65182, {"Byte"});
+    if (!(code >= 0 && code <= 255)) RaiseExpression(resmsg::kInvalidValue, {"Byte"});
     result.ResetText().push_back(static_cast<char>(static_cast<unsigned char>(code)));
     type = exptype::kText;
     return true;
@@ -116,7 +113,7 @@ bool TdvUDFLTrim::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) 
 }
 
 bool TdvUDFPadMain::Execute(TdvExpFunction& call, TdvExpValue& result, int& type) {
-    if (call.Argument(0) == nullptr) RaiseExpression(65179, {"Value", "1", "Pad"});
+    if (call.Argument(0) == nullptr) RaiseExpression(resmsg::kArgumentNeeded, {"Value", "1", "Pad"});
     Argument(call, 0, exptype::kAny, result);
     std::string& text = result.ConvertToText();
     const int64_t width = expfn::Width(NumberArgument(call, 1));
@@ -124,7 +121,7 @@ bool TdvUDFPadMain::Execute(TdvExpFunction& call, TdvExpValue& result, int& type
     if (call.Argument(2) != nullptr) {
         TdvExpValue& padValue = call.Scratch(2);
         if (Argument(call, 2, exptype::kText, padValue) != exptype::kText || padValue.Text().size() != 1)
-            RaiseExpression(65182, {"Char"});
+            RaiseExpression(resmsg::kInvalidValue, {"Char"});
         pad = padValue.Text()[0];
     }
     if (width > 0 && static_cast<uint64_t>(width) > text.size()) {
@@ -225,10 +222,10 @@ bool TdvUDFStrTran::Execute(TdvExpFunction& call, TdvExpValue& result, int& type
             --count;
         }
         rest.remove_prefix(at + search.size());
-        if (out.size() > kMaxReplacedText) RaiseExpression(65182, {"width"});
+        if (out.size() > kMaxReplacedText) RaiseExpression(resmsg::kInvalidValue, {"width"});
     }
     out.append(rest);
-    if (out.size() > kMaxReplacedText) RaiseExpression(65182, {"width"});
+    if (out.size() > kMaxReplacedText) RaiseExpression(resmsg::kInvalidValue, {"width"});
     return true;
 }
 

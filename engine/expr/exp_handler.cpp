@@ -9,21 +9,17 @@
 #include "engine/storage/errors.h"
 #include "engine/storage/number_text.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 #include "engine/storage/variant_value.h"
 #include "framework/base/variant.h"
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+// The tokenizer skips blanks and control bytes alike.
+constexpr textutil::CharTest IsBlank = textutil::IsBlankOrControl;
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsIdentifierChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -164,8 +160,8 @@ void TdvExpHandler::SetExpression(std::string_view text) {
 }
 
 void TdvExpHandler::TooDeep() {
-    throw EOrdaneExpression(FormatResource(65152) + ": nested deeper than " + std::to_string(kMaxDepth) +
-                            " levels");
+    throw EOrdaneExpression(FormatResource(resmsg::kCannotEvaluate) + ": nested deeper than " +
+                            std::to_string(kMaxDepth) + " levels");
 }
 
 void TdvExpHandler::CheckDepth(const TdvExpBaseObject& node) {
@@ -173,7 +169,7 @@ void TdvExpHandler::CheckDepth(const TdvExpBaseObject& node) {
 }
 
 void TdvExpHandler::SyntaxError() const {
-    RaiseExpression(65157, {expression_});
+    RaiseExpression(resmsg::kSyntaxError, {expression_});
 }
 
 std::unique_ptr<TdvExpBaseObject> TdvExpHandler::Parse(std::string_view text) {
@@ -190,7 +186,7 @@ std::unique_ptr<TdvExpBaseObject> TdvExpHandler::Parse(std::string_view text) {
 // --- reading tokens ---------------------------------------------------------------------------------------------
 
 std::vector<TdvExpToken> TdvExpHandler::Tokenize(std::string_view text) {
-    text = Trim(text);
+    text = textutil::Trim(text, IsBlank);
     std::vector<TdvExpToken> tokens;
     size_t i = 0;
     bool operandPosition = true;
@@ -219,15 +215,16 @@ void TdvExpHandler::ReadOperand(std::string_view text, size_t& i, std::vector<Td
     if (c == '(') {
         // Literals are skipped here as in calls, so that "(NAME = ')')" reads as written.
         const size_t close = MatchingParenthesis(text, i);
-        if (close == std::string_view::npos) RaiseExpression(65153);
+        if (close == std::string_view::npos) RaiseExpression(resmsg::kMissingParenthesis);
         token.kind = TdvExpTokenKind::Group;
         token.text = std::string(text.substr(i + 1, close - i - 1));
         i = close + 1;
     } else if (c == '.') {
         const size_t close = text.find('.', i + 1);
-        if (close == std::string_view::npos) RaiseExpression(65154);
+        if (close == std::string_view::npos) RaiseExpression(resmsg::kMissingPeriod);
         const std::string_view word = text.substr(i, close - i + 1);
-        if (!EqualsIgnoringCase(word, ".T.") && !EqualsIgnoringCase(word, ".F.")) RaiseExpression(65156);
+        if (!EqualsIgnoringCase(word, ".T.") && !EqualsIgnoringCase(word, ".F."))
+            RaiseExpression(resmsg::kExpectingLogical);
         token.kind = TdvExpTokenKind::Logical;
         token.text = std::string(word);
         i = close + 1;
@@ -236,7 +233,7 @@ void TdvExpHandler::ReadOperand(std::string_view text, size_t& i, std::vector<Td
         while (end < text.size() && IsIdentifierChar(text[end])) ++end;
         if (end < text.size() && text[end] == '(') {
             const size_t close = MatchingParenthesis(text, end);
-            if (close == std::string_view::npos) RaiseExpression(65153);
+            if (close == std::string_view::npos) RaiseExpression(resmsg::kMissingParenthesis);
             token.kind = TdvExpTokenKind::Function;
             token.name = std::string(text.substr(i, end - i));
             token.text = std::string(text.substr(end + 1, close - end - 1));
@@ -247,7 +244,7 @@ void TdvExpHandler::ReadOperand(std::string_view text, size_t& i, std::vector<Td
         }
     } else if (const char closer = LiteralCloser(c)) {
         const size_t close = text.find(closer, i + 1);
-        if (close == std::string_view::npos) RaiseExpression(65155, {std::string_view(&text[i], 1)});
+        if (close == std::string_view::npos) RaiseExpression(resmsg::kMissingQuote, {std::string_view(&text[i], 1)});
         token.kind = c == '{' ? TdvExpTokenKind::Date : TdvExpTokenKind::Text;
         token.text = std::string(text.substr(i + 1, close - i - 1));
         i = close + 1;
@@ -265,7 +262,7 @@ void TdvExpHandler::ReadOperand(std::string_view text, size_t& i, std::vector<Td
 
 void TdvExpHandler::ReadFieldName(std::string_view text, size_t& i, size_t end, std::vector<TdvExpToken>& tokens) {
     std::string written(text.substr(i, end - i));
-    if (!link_) RaiseExpression(65178, {written});
+    if (!link_) RaiseExpression(resmsg::kNoFunction, {written});
     TdvUserDefFieldVar* found = nullptr;
     size_t foundEnd = 0;
     std::string foundName;
@@ -283,7 +280,7 @@ void TdvExpHandler::ReadFieldName(std::string_view text, size_t& i, size_t end, 
         ++end;
         while (end < text.size() && IsIdentifierChar(text[end])) written += text[end++];
     }
-    if (!found) RaiseExpression(65178, {written});
+    if (!found) RaiseExpression(resmsg::kNoFunction, {written});
     TdvExpToken token;
     token.kind = TdvExpTokenKind::Field;
     token.text = foundName;
@@ -332,7 +329,7 @@ TdvUserDefFunction* TdvExpHandler::ResolveFunction(const std::string& upperName)
         if (TdvUserDefFunction* f = link_->FindFunction(upperName)) return f;
         if (TdvUserDefFunction* f = link_->UnknownFunction(upperName)) return f;
     }
-    RaiseExpression(65178, {upperName});
+    RaiseExpression(resmsg::kNoFunction, {upperName});
 }
 
 std::unique_ptr<TdvExpBaseObject> TdvExpHandler::MakeFunction(const TdvExpToken& token) {
@@ -341,7 +338,7 @@ std::unique_ptr<TdvExpBaseObject> TdvExpHandler::MakeFunction(const TdvExpToken&
     ++operandCount_;
     std::vector<std::unique_ptr<TdvExpBaseObject>> arguments;
     for (std::string_view part : SplitArguments(token.text)) {
-        if (Trim(part).empty()) continue;  // empty arguments are skipped
+        if (textutil::Trim(part, IsBlank).empty()) continue;  // empty arguments are skipped
         if (auto argument = Parse(part)) arguments.push_back(std::move(argument));
     }
     auto node = std::make_unique<TdvExpFunction>(function, name, std::move(arguments), this);
@@ -415,7 +412,7 @@ std::unique_ptr<TdvExpBaseObject> TdvExpHandler::BuildTree(std::vector<TdvExpTok
         }
         list.swap(reduced);
     }
-    if (list.size() != 1) RaiseExpression(65152);
+    if (list.size() != 1) RaiseExpression(resmsg::kCannotEvaluate);
     return std::move(list.front());
 }
 
@@ -458,7 +455,7 @@ void TdvExpHandler::EvaluateToKey(TdvVariant& key) {
         case exptype::kText: key.SetText(keyValue_.Text()); break;
         case exptype::kNumber: {
             const double value = keyValue_.AsNumber();
-            if (!std::isfinite(value)) RaiseExpression(65182, {"finite"});
+            if (!std::isfinite(value)) RaiseExpression(resmsg::kInvalidValue, {"finite"});
             key.SetNumber(value);
             break;
         }
@@ -470,7 +467,7 @@ void TdvExpHandler::EvaluateToKey(TdvVariant& key) {
 
 std::string TdvExpHandler::AsText() const { return root_ ? root_->AsText() : std::string(); }
 
-std::string TdvExpHandler::CollectNames(int kind) const {
+std::string TdvExpHandler::CollectNames(TdvLinkKind kind) const {
     std::string names;
     if (root_) root_->CollectNames(kind, names);
     return names;

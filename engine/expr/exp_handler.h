@@ -69,7 +69,8 @@ public:
     void EvaluateToKey(TdvVariant& key);
 
     std::string AsText() const;                 // the tree as text; empty without one
-    std::string CollectNames(int kind) const;  // "NAME;" for every node of that link kind, in tree order
+    // "NAME;" for every node of that link kind, in tree order.
+    std::string CollectNames(TdvLinkKind kind) const;
     int ResultType() const { return resultType_; }
     int OperandCount() const { return operandCount_; }
     TdvExpBaseObject* Root() const { return root_.get(); }

@@ -9,6 +9,7 @@
 #include "engine/storage/errors.h"
 #include "engine/storage/number_text.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 
 void RaiseExpression(int id, std::initializer_list<std::string_view> args) {
     throw EOrdaneExpression(FormatResource(id, args));
@@ -69,7 +70,7 @@ std::string TdvExpBaseObject::AsText() const {
     return text;
 }
 
-void TdvExpBaseObject::CollectNames(int kind, std::string& names) const {
+void TdvExpBaseObject::CollectNames(TdvLinkKind kind, std::string& names) const {
     if (left_) left_->CollectNames(kind, names);
     if (LinkKind() == kind) {
         names += Token();
@@ -125,7 +126,7 @@ std::string TdvExpFunction::AsText() const {
     return text + ")";
 }
 
-void TdvExpFunction::CollectNames(int kind, std::string& names) const {
+void TdvExpFunction::CollectNames(TdvLinkKind kind, std::string& names) const {
     TdvExpBaseObject::CollectNames(kind, names);
     for (const auto& argument : arguments_) argument->CollectNames(kind, names);
 }
@@ -145,7 +146,7 @@ TdvExpFieldvar::TdvExpFieldvar(TdvUserDefFieldVar* variable, TdvExpHandler* hand
 
 std::string TdvExpFieldvar::Token() const { return variable_->Name(); }
 
-int TdvExpFieldvar::LinkKind() const { return variable_->LinkKind(); }
+TdvLinkKind TdvExpFieldvar::LinkKind() const { return variable_->LinkKind(); }
 
 void TdvExpFieldvar::Evaluate(TdvExpValue& result, int& type) {
     type = exptype::kAbsent;
@@ -191,18 +192,18 @@ TdvExpOperator::TdvExpOperator(int code, const TdvExpCompareOptions& options)
 
 std::string TdvExpOperator::Token() const { return expop::DisplayText(code_); }
 
-void TdvExpOperator::Invalid(const char* what) const { RaiseExpression(65182, {what}); }
+void TdvExpOperator::Invalid(const char* what) const { RaiseExpression(resmsg::kInvalidValue, {what}); }
 
 void TdvExpOperator::Evaluate(TdvExpValue& result, int& type) {
     const bool unary = code_ == expop::kNot;
-    if ((!unary && !left_) || !right_) RaiseExpression(65180, {expop::DisplayText(code_)});
+    if ((!unary && !left_) || !right_) RaiseExpression(resmsg::kMissingOperand, {expop::DisplayText(code_)});
     // The right side goes first and its type decides: stored keys depend on "1 + DATE()" being a date.
     int rightType = exptype::kNone;
     right_->Evaluate(rightValue_, rightType);
     int leftType = rightType;
     if (!unary) left_->Evaluate(result, leftType);
     if (leftType != rightType && !(exptype::IsNumeric(leftType) && exptype::IsNumeric(rightType)))
-        RaiseExpression(65181);
+        RaiseExpression(resmsg::kSidesMismatch);
     valueType_ = rightType;
     if (rightType == exptype::kBoolean)
         EvaluateBoolean(result);
@@ -249,7 +250,7 @@ double IntegerPower(double x, double exponent) {
         if (n != 0) base *= base;
     }
     if (negative) {
-        if (result == 0) RaiseExpression(65182, {"non-zero"});
+        if (result == 0) RaiseExpression(resmsg::kInvalidValue, {"non-zero"});
         result = 1 / result;
     }
     return result;
@@ -337,18 +338,11 @@ void TdvExpOperator::EvaluateText(TdvExpValue& result) {
     }
 }
 
-namespace {
-std::string_view TrimBlanks(std::string_view text) {
-    const size_t kept = text.find_last_not_of(' ');
-    return kept == std::string_view::npos ? std::string_view() : text.substr(0, kept + 1);
-}
-}  // namespace
-
 int TdvExpOperator::CompareTexts(const TdvExpValue& left, const TdvExpValue& right) {
     std::string_view l = left.Text(), r = right.Text();
     if (l.empty() || r.empty()) return l.empty() ? (r.empty() ? 0 : -1) : 1;
-    l = TrimBlanks(l);
-    r = TrimBlanks(r);
+    l = textutil::TrimRight(l, textutil::IsBlank);
+    r = textutil::TrimRight(r, textutil::IsBlank);
     const char wildcard = options_.multiWildcard;
     const bool leading = !r.empty() && r.front() == wildcard;
     const bool trailing = !r.empty() && r.back() == wildcard;

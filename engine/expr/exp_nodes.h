@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine/expr/exp_value.h"
+#include "engine/storage/errors.h"  // the resource ids RaiseExpression takes (resmsg)
+#include "engine/storage/expression_link.h"
 
 class TdvExpHandler;
 class TdvUserDefFunction;
@@ -43,11 +45,11 @@ public:
     // The node's own display text.
     virtual std::string Token() const = 0;
     // -1; a field variable answers its variable's kind.
-    virtual int LinkKind() const { return -1; }
+    virtual TdvLinkKind LinkKind() const { return lkNone; }
     // The whole subtree as text: left subtree, own token, right subtree, without blanks.
     virtual std::string AsText() const;
     // Appends, in tree order, the token and a ";" of every node in the subtree whose LinkKind is kind.
-    virtual void CollectNames(int kind, std::string& names) const;
+    virtual void CollectNames(TdvLinkKind kind, std::string& names) const;
     // Computes the node's value into result and its type code into type.
     virtual void Evaluate(TdvExpValue& result, int& type) = 0;
 
@@ -86,7 +88,7 @@ public:
                    std::vector<std::unique_ptr<TdvExpBaseObject>> arguments, TdvExpHandler* handler);
     std::string Token() const override;    // the function's name
     std::string AsText() const override;   // name(arg,arg,...)
-    void CollectNames(int kind, std::string& names) const override;  // its own, then its arguments'
+    void CollectNames(TdvLinkKind kind, std::string& names) const override;  // its own, then its arguments'
     void Evaluate(TdvExpValue& result, int& type) override;          // type 1 when the function fails
 
     int ArgumentCount() const { return static_cast<int>(arguments_.size()); }
@@ -109,8 +111,8 @@ private:
 class TdvExpFieldvar : public TdvExpBaseObject {
 public:
     TdvExpFieldvar(TdvUserDefFieldVar* variable, TdvExpHandler* handler);
-    std::string Token() const override;  // the variable's name
-    int LinkKind() const override;        // the variable's kind
+    std::string Token() const override;     // the variable's name
+    TdvLinkKind LinkKind() const override;  // the variable's kind
     void Evaluate(TdvExpValue& result, int& type) override;  // type 1 when the variable gives nothing
     TdvUserDefFieldVar* Variable() const { return variable_; }
 

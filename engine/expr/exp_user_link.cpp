@@ -15,14 +15,14 @@ int TdvUserDefFunction::Argument(TdvExpFunction& call, int i, int required, TdvE
     int type = exptype::kNone;
     argument->Evaluate(into, type);
     if (required != exptype::kAny && type != required && !exptype::IsNumeric(required) && exptype::IsNumeric(type))
-        RaiseExpression(65179, {exptype::TypeName(required), std::to_string(i + 1), Name()});
+        RaiseExpression(resmsg::kArgumentNeeded, {exptype::TypeName(required), std::to_string(i + 1), Name()});
     return type;
 }
 
 int TdvUserDefFunction::RequiredArgument(TdvExpFunction& call, int i, int required, TdvExpValue& into) const {
     // A missing argument would otherwise leave whatever the value held before: refuse it instead.
     if (call.Argument(i) == nullptr)
-        RaiseExpression(65179, {exptype::TypeName(required), std::to_string(i + 1), Name()});
+        RaiseExpression(resmsg::kArgumentNeeded, {exptype::TypeName(required), std::to_string(i + 1), Name()});
     return Argument(call, i, required, into);
 }
 
@@ -104,4 +104,6 @@ TdvUserDefFieldVar* TdvExpUserLink::FindFieldVar(std::string_view name) {
     return period == std::string_view::npos ? nullptr : fieldVars_.Find(name.substr(period + 1));
 }
 
-TdvUserDefFunction* TdvExpUserLink::UnknownFunction(std::string_view name) { RaiseExpression(65178, {name}); }
+TdvUserDefFunction* TdvExpUserLink::UnknownFunction(std::string_view name) {
+    RaiseExpression(resmsg::kNoFunction, {name});
+}

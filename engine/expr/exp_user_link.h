@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/storage/expression_link.h"
+
 class TdvExpFunction;
 class TdvExpValue;
 
@@ -56,8 +58,8 @@ public:
     TdvUserDefFieldVar& operator=(const TdvUserDefFieldVar&) = delete;
 
     virtual const std::string& Name() const { return name_; }
-    // The kind that CollectNames selects by; 16 in the base.
-    virtual int LinkKind() const { return 16; }
+    // The kind that CollectNames selects by.
+    virtual TdvLinkKind LinkKind() const { return lkUserVariable; }
     // Writes the value and its type code; false when there is none (the base has none).
     virtual bool GetValue(TdvExpValue& result, int& type);
 

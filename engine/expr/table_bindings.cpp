@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 #include "engine/expr/exp_functions.h"
 #include "engine/expr/exp_nodes.h"
 #include "engine/storage/dbf_fields.h"
+#include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
 
 namespace {
@@ -42,7 +42,7 @@ TdvDBFExpUserLink::TdvDBFExpUserLink(DVO_dBaseFld* table)
 TdvDBFExpUserLink::~TdvDBFExpUserLink() = default;
 
 TdvUserDefFunction* TdvDBFExpUserLink::UnknownFunction(std::string_view name) {
-    if (!generic_->Exists(name)) RaiseExpression(65178, {name});
+    if (!generic_->Exists(name)) RaiseExpression(resmsg::kNoFunction, {name});
     auto function = std::make_unique<TdvlDBFGeneric>(table_, os::UpperCase(name));
     TdvUserDefFunction* added = function.get();
     AddFunction(std::move(function));
@@ -58,13 +58,14 @@ void TdvDBFExpUserLink::AddTableFunction(const std::string& name) {
     else if (name == "TYPE") function = std::make_unique<TdvlDBFType>(table_);
     else if (name == "LEN") function = std::make_unique<TdvlDBFLen>(table_);
     else if (name == "FIELDNO") function = std::make_unique<TdvlDBFFieldNo>(table_);
-    else throw std::invalid_argument("no table function " + name);
+    else RaiseExpression(resmsg::kNoFunction, {name});
     AddFunction(std::move(function));
 }
 
 void TdvDBFExpUserLink::AddFieldVariable(int32_t fieldNumber) {
     if (fieldNumber < 1 || fieldNumber > table_->FieldCount())
-        throw std::invalid_argument("no field " + std::to_string(fieldNumber));
+        table_->FoundError(errcode::kBadFieldName, subcode::kNone,
+                           table_->Name() + "->" + std::to_string(fieldNumber));
     AddFieldVar(std::make_unique<TdvlDBFFieldVars>(table_, fieldNumber));
 }
 

@@ -42,9 +42,9 @@ public:
 
     // A name the table's hook offers becomes a new TdvlDBFGeneric of the link; otherwise 65178.
     TdvUserDefFunction* UnknownFunction(std::string_view name) override;
-    // The seam: adds RECNO, DELETED, BOF, EOF, TYPE, LEN or FIELDNO (std::invalid_argument for another name).
+    // The seam: adds RECNO, DELETED, BOF, EOF, TYPE, LEN or FIELDNO (another name raises 65178).
     void AddTableFunction(const std::string& name) override;
-    // The seam: adds the field variable of field fieldNumber (1-based).
+    // The seam: adds the field variable of field fieldNumber (1-based); another number is error 1003.
     void AddFieldVariable(int32_t fieldNumber) override;
 
     DVO_dBaseFld* Table() const { return table_; }
@@ -112,12 +112,12 @@ public:
     bool Execute(TdvExpFunction& call, TdvExpValue& result, int& type) override;
 };
 
-// One field of the table as a variable (link kind 17): C and M text (M the memo's contents up to its first
+// One field of the table as a variable (link kind lkTableField): C and M text (M the memo's contents up to its first
 // zero byte), D date, N F number, L boolean, other types their raw text with type 9.
 class TdvlDBFFieldVars : public TdvUserDefFieldVar {
 public:
     TdvlDBFFieldVars(DVO_dBaseFld* table, int32_t fieldNumber);
-    int LinkKind() const override { return 17; }
+    TdvLinkKind LinkKind() const override { return lkTableField; }
     // Always answers true.
     bool GetValue(TdvExpValue& result, int& type) override;
     int32_t FieldNumber() const { return fieldNumber_; }

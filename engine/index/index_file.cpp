@@ -7,19 +7,11 @@
 #include "engine/storage/crypt.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 constexpr int32_t kCipherPiece = 512;
 constexpr int32_t kMaxTransfer = 32768;
-int gLockWait = 5000;
-int gLockInterval = 50;
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return std::string();
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
 
 size_t NameStart(const std::string& s) {
     size_t p = s.find_last_of(":\\/");
@@ -43,7 +35,7 @@ void CipherPieces(const std::string& key, uint8_t* bytes, int32_t count, int dir
 DVobjIndexFile::DVobjIndexFile(TdvIndexOwner* owner, bool overwrite, bool create, bool readOnly, bool shared,
                                const std::string& fileName, const std::string& defaultExtension)
     : owner_(owner), extension_(defaultExtension) {
-    std::string name = Trim(fileName);
+    std::string name(textutil::Trim(fileName));
     if (!HasExtension(name)) name += defaultExtension;
     else extension_ = name.substr(name.find('.', NameStart(name)));
     fileName_ = os::UpperCase(name.substr(NameStart(name)));
@@ -83,8 +75,9 @@ DVobjIndexTag* DVobjIndexFile::CreateTag(const std::string&, const std::string&,
 bool DVobjIndexFile::DeleteTag(const std::string&) { return false; }
 
 void DVobjIndexFile::ReportError(int32_t code, int32_t subCode, const std::string& info) {
-    if (owner_) owner_->ReportError(code, subCode, info);
-    ::ReportError(code, subCode, info);
+    if (!owner_) ::ReportError(code, subCode, info);
+    owner_->ReportError(code, subCode, info);
+    ReporterReturned();
 }
 
 int32_t DVobjIndexFile::AllocatePage() { return -1; }
@@ -115,7 +108,7 @@ void DVobjIndexFile::WriteBlock(int64_t position, const void* buffer, int32_t co
 void DVobjIndexFile::Reindex() {}
 
 bool DVobjIndexFile::RenameFile(const std::string& newName) {
-    std::string name = Trim(newName);
+    std::string name(textutil::Trim(newName));
     size_t dot = name.find('.', NameStart(name));
     if (dot != std::string::npos) name.resize(dot);
     name += extension_;
@@ -134,12 +127,7 @@ bool DVobjIndexFile::ChangedOnDisk() { return false; }
 
 void DVobjIndexFile::SetLockProtocol(TdvLokProtocol protocol) {
     lockProtocol_ = protocol;
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockA_ = layout.lockBase;
-        lockB_ = layout.appendOffset;
-        lockC_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
 }
 
 void DVobjIndexFile::Reencrypt() {
@@ -173,34 +161,12 @@ bool DVobjIndexFile::MatchesName(const std::string& fileName) const {
     return os::UpperCase(fileName.substr(NameStart(fileName))) == fileName_;
 }
 
-void DVobjIndexFile::SetLockWait(int waitMilliseconds, int intervalMilliseconds) {
-    gLockWait = std::max(0, waitMilliseconds);
-    gLockInterval = std::max(1, intervalMilliseconds);
-}
-
 bool DVobjIndexFile::Lock() {
     if (!disk_->IsShared()) return true;
-    uint64_t offset = 0, length = 1;
-    switch (lockProtocol_) {
-    case TdvLokProtocol::Default:
-    case TdvLokProtocol::FoxLock:
-        offset = lockB_ - 1u;
-        break;
-    case TdvLokProtocol::DB4Lock:
-        offset = lockB_ - 1u;
-        length = 2;
-        break;
-    case TdvLokProtocol::ClipLock:
-        offset = lockA_;
-        break;
-    default:
+    if (!LockLayoutFor(lockProtocol_))
         throw EOrdaneError(FormatResource(65164, {"33", disk_->Name()}), 65164, subcode::kNone);
-    }
-    const int attempts = std::max(1, gLockWait / gLockInterval);
-    for (int i = 0; i < attempts; ++i) {
-        if (disk_->LockRegion(offset, length)) return true;
-        if (i + 1 < attempts) os::Sleep(gLockInterval);
-    }
+    if (RetryLock([this] { return disk_->LockRegion(lockLayout_.fileLockOffset, lockLayout_.fileLockLength); }))
+        return true;
     throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
                        subcode::kNone);
 }

@@ -43,7 +43,7 @@ public:
     virtual DVobjIndexTag* CreateTag(const std::string& name, const std::string& keyExpression, bool unique,
                                      bool ascending, const std::string& forExpression);
     virtual bool DeleteTag(const std::string& name);
-    // Passes the error to the owner's error routine, or to the engine's; never returns.
+    // Passes the error once, to the owner's error routine or (without an owner) to the engine's; never returns.
     [[noreturn]] virtual void ReportError(int32_t code, int32_t subCode, const std::string& info);
     // The next page to hand out. Base: -1.
     virtual int32_t AllocatePage();
@@ -71,11 +71,10 @@ public:
     DVobjIndexTag* TagByName(const std::string& name) const;
     // The part after the last ':' or '\' (or '/') equals the stored file name, case ignored.
     bool MatchesName(const std::string& fileName) const;
-    // Takes the index lock, retrying; raises "Error %s in Lock of %s" when every attempt fails.
+    // Takes the index lock, retrying for the engine-wide lock wait (SetLockWait); raises "Error %s in Lock of %s"
+    // when every attempt fails.
     bool Lock();
     bool Unlock();
-    // The lock retry pause and period (engine-wide; 50 ms and 5000 ms unless changed).
-    static void SetLockWait(int waitMilliseconds, int intervalMilliseconds);
 
     const std::string& FileName() const { return fileName_; }
     TdvIndexOwner* Owner() const { return owner_; }
@@ -94,8 +93,7 @@ public:
     int32_t AllocationEnd() const { return allocationEnd_; }
     void SetAllocationEnd(int32_t end) { allocationEnd_ = end; }
     TdvLokProtocol LockProtocolValue() const { return lockProtocol_; }
-    uint32_t LockOffsetA() const { return lockA_; }
-    uint32_t LockOffsetB() const { return lockB_; }
+    const TdvLockLayout& LockLayout() const { return lockLayout_; }
     // Reads that went to the disk since opening (for measurements).
     int64_t BlockReads() const { return blockReads_; }
 
@@ -110,7 +108,7 @@ protected:
     bool opened_ = false;
     bool failed_ = false;
     TdvLokProtocol lockProtocol_ = TdvLokProtocol::Default;
-    uint32_t lockA_ = 0x40000000u, lockB_ = 0x7FFFFFFEu, lockC_ = 0x3FFFFFFFu;
+    TdvLockLayout lockLayout_ = DefaultLockLayout();  // of the protocol; the index lock is its file lock
     int64_t blockReads_ = 0;
     std::string failureText_;
     std::string extension_;                   // the file's own extension, with the dot

@@ -48,7 +48,8 @@ public:
     virtual std::string WriteKey() = 0;
     // Compiles an expression against the table's field bindings; raises EOrdaneExpression when it cannot.
     virtual std::unique_ptr<TdvKeyExpression> CompileExpression(const std::string& text) = 0;
-    // The table's error routine; never returns.
+    // The table's error routine: passes the error on once (to the table's FoundError or the engine's reporting
+    // procedure) and never returns.
     [[noreturn]] virtual void ReportError(int32_t code, int32_t subCode, const std::string& info) = 0;
     // Progress of index builds: start (-1, phase, total), step (phase, n), end (0, 0, 0).
     virtual void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) = 0;

@@ -4,28 +4,13 @@
 #include <vector>
 
 #include "engine/index/index_file.h"
-#include "engine/storage/flag_scope.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/restore.h"
 
 namespace {
 constexpr int32_t kAnyRecord = -1;
 constexpr int32_t kPastEquals = std::numeric_limits<int32_t>::max();
 constexpr int32_t kEvalCapacity = 256;
-
-// Sets a flag for the duration of a scope, restoring it on every path.
-// Points the table's current buffer elsewhere for a scope.
-class BufferScope {
-public:
-    BufferScope(TdvIndexOwner* owner, uint8_t* buffer) : owner_(owner), saved_(owner->RecordBuffer()) {
-        owner_->SetRecordBuffer(buffer);
-    }
-    ~BufferScope() { owner_->SetRecordBuffer(saved_); }
-    BufferScope(const BufferScope&) = delete;
-    BufferScope& operator=(const BufferScope&) = delete;
-
-private:
-    TdvIndexOwner* owner_;
-    uint8_t* saved_;
-};
 
 // Two bounds are the same when both are empty, or both hold equal values of the same kind.
 bool SameBound(const DVobjIndexKeyData& a, const DVobjIndexKeyData& b) {
@@ -212,12 +197,12 @@ void DVobjIndexTag::ResetCursor(int mode) {
                 ConvertKey(key, true);
                 if (rootNode_->Seek(rec, key, -1) == 0) {
                     rootNode_->ReadCurrent(currentKey_);
-                    if (Navigate(navcode::kReread) != 0) return;
+                    if (Navigate(recreq::kReread) != 0) return;
                 }
             }
         }
     }
-    Navigate(navcode::kTop);
+    Navigate(recreq::kFirst);
 }
 
 int DVobjIndexTag::RangeCheck() const {
@@ -318,21 +303,21 @@ int32_t DVobjIndexTag::Navigate(int code) {
     currentKey_.Target = 0;
     if (!rootNode_) LoadRoot();
     if (reversed_) {
-        if (code == navcode::kBottom) code = navcode::kTop;
-        else if (code == navcode::kTop) code = navcode::kBottom;
-        else if (code == navcode::kPrior) code = navcode::kNext;
-        else if (code == navcode::kNext) code = navcode::kPrior;
+        if (code == recreq::kLast) code = recreq::kFirst;
+        else if (code == recreq::kFirst) code = recreq::kLast;
+        else if (code == recreq::kPrior) code = recreq::kNext;
+        else if (code == recreq::kNext) code = recreq::kPrior;
     }
     bof_ = eof_ = false;
     bool found = false;
     switch (code) {
-    case navcode::kReread:
+    case recreq::kReread:
         found = rootNode_->CurrentEntry() != nullptr;
         bof_ = eof_ = !found;
         if (found) SetCurrentFromPath();
         MoveRangeCheck();
         break;
-    case navcode::kBottom:
+    case recreq::kLast:
         ResetCursor(2);
         if (high_.IsEmpty() || updating_) {
             found = rootNode_->Last();
@@ -350,7 +335,7 @@ int32_t DVobjIndexTag::Navigate(int code) {
             bof_ = eof_;
         }
         break;
-    case navcode::kTop:
+    case recreq::kFirst:
         ResetCursor(2);
         if (low_.IsEmpty() || updating_) {
             found = rootNode_->First();
@@ -365,13 +350,13 @@ int32_t DVobjIndexTag::Navigate(int code) {
             eof_ = bof_;
         }
         break;
-    case navcode::kPrior:
+    case recreq::kPrior:
         found = rootNode_->Prior();
         bof_ = !found;
         if (found) SetCurrentFromPath();
         MoveRangeCheck();
         break;
-    case navcode::kNext:
+    case recreq::kNext:
         found = rootNode_->Next();
         eof_ = !found;
         if (found) SetCurrentFromPath();
@@ -426,7 +411,7 @@ bool DVobjIndexTag::AddKey(const DVobjIndexKeyData& key) {
 }
 
 bool DVobjIndexTag::UpdateRecordKey(int32_t recordNumber, bool append) {
-    TdvFlagScope updating(updating_);
+    TdvRestore<bool> updating(updating_, true);
     changed_ = false;
     TdvIndexOwner* table = owner_->Owner();
     if (!table || !keyHandler_) return false;
@@ -448,7 +433,7 @@ bool DVobjIndexTag::UpdateRecordKey(int32_t recordNumber, bool append) {
         DVobjIndexKeyData oldKey(kEvalCapacity);
         {
             // The pre-edit copy is only read; the buffer pointer is restored on every path.
-            BufferScope scope(table, const_cast<uint8_t*>(saved));
+            TdvRecordBufferScope scope(*table, const_cast<uint8_t*>(saved));
             EvaluateKey(oldKey, ok);
         }
         oldKey.Target = oldKey.OrderRecord = recordNumber;
@@ -489,6 +474,6 @@ bool DVobjIndexTag::SetKeyRange(const DVobjIndexKeyData* low, const DVobjIndexKe
     highFlag_ = highFlag;
     if (!lo.IsEmpty()) low_.CopyFrom(lo);
     if (!hi.IsEmpty()) high_.CopyFrom(hi);
-    Navigate(navcode::kTop);
+    Navigate(recreq::kFirst);
     return true;
 }

@@ -12,13 +12,9 @@
 
 #include "engine/index/index_key.h"
 #include "engine/index/index_owner.h"
+#include "engine/storage/record_request.h"
 
 class DVobjIndexFile;
-
-// Navigate codes.
-namespace navcode {
-constexpr int kReread = -5, kBottom = -4, kTop = -3, kPrior = -2, kNext = -1;
-}
 
 class DVobjIndexTag {
 public:
@@ -54,7 +50,8 @@ public:
     int32_t Seek(const DVobjIndexKeyData& key);
     // The same without moving the tag.
     int32_t SeekNoMove(const DVobjIndexKeyData& key);
-    // -5 reread, -4 bottom, -3 top, -2 prior, -1 next; the new current record, 0 off either end.
+    // A relative request (recreq): next, prior, first (the top), last (the bottom) or re-read; the new current
+    // record, 0 off either end.
     int32_t Navigate(int code);
     // Repositions on the record when the current key is not its; returns the current key's record.
     int32_t SyncToRecord(int32_t recordNumber);

@@ -85,7 +85,7 @@ bool TdvPageCollection::Advance() {
 
 TdvSort::TdvSort(int32_t maxKeyLength, const uint8_t*, bool ascending, bool unique)
     : unique_(unique), ascending_(ascending), maxKeyLength_(maxKeyLength) {
-    if (maxKeyLength > kMaxKeyLength || maxKeyLength < 0) SortError(65161);
+    if (maxKeyLength > kMaxKeyLength || maxKeyLength < 0) SortError(resmsg::kSortKeyTooLong);
     blocks_.emplace_back(new uint8_t[kBlockSize]());
     nodeCount_ = 1;  // node 0 is the root
     work_.reserve(static_cast<size_t>(kMaxKeyLength + 8));
@@ -202,7 +202,7 @@ void TdvSort::Insert(const uint8_t* bytes, int32_t n, uint8_t type) {
 }
 
 void TdvSort::Add(const TdvVariant& key, int32_t recordNumber) {
-    if (!accepting_) SortError(65162);
+    if (!accepting_) SortError(resmsg::kSortKeysClosed);
     uint8_t type = kText;
     work_.clear();
     switch (key.Kind()) {
@@ -235,9 +235,9 @@ void TdvSort::Add(const TdvVariant& key, int32_t recordNumber) {
         work_.assign(key.Data(), key.Data() + key.Size());
         break;
     default:
-        SortError(65160);
+        SortError(resmsg::kCannotSort);
     }
-    if (static_cast<int32_t>(work_.size()) > maxKeyLength_) SortError(65161);
+    if (static_cast<int32_t>(work_.size()) > maxKeyLength_) SortError(resmsg::kSortKeyTooLong);
     const uint32_t rec = static_cast<uint32_t>(recordNumber);
     for (int i = 3; i >= 0; --i) work_.push_back(static_cast<uint8_t>(rec >> (8 * i)));
     const int32_t n = static_cast<int32_t>(work_.size());

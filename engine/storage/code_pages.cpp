@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string>
 #include <utility>
+
+#include "engine/storage/errors.h"
 
 namespace os {
 
@@ -92,10 +93,12 @@ int CompareLevel(std::string_view a, std::string_view b, uint8_t CollationElemen
 
 // --- UTF-8 ---
 
-// The Unicode table of a page; a page other than 437, 850 and 1252 is a caller's error.
+// The Unicode table of a page; a page other than 437, 850 and 1252 is a caller's error, reported as the platform
+// reports a conversion asked of a code page it does not have.
 const uint16_t* RequireUnicodeTable(int codePage) {
     const uint16_t* table = UnicodeTable(codePage);
-    if (table == nullptr) throw std::invalid_argument("unsupported code page " + std::to_string(codePage));
+    if (table == nullptr)
+        ReportError(errcode::kInvalidParameter, subcode::kNone, "code page " + std::to_string(codePage));
     return table;
 }
 

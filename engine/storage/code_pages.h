@@ -11,7 +11,8 @@
 //  - Case: CP1252 upper and lower case of ASCII and the Latin-1 letters plus š/Š, œ/Œ, ž/Ž and ÿ -> Ÿ;
 //    ß, µ, ª, º, ƒ, × and ÷ have no case partner and stay unchanged.
 //  - Collation: a three-level CP1252 weight table (below).
-// ToUtf8 and FromUtf8 throw std::invalid_argument for a code page other than 437, 850 and 1252.
+// ToUtf8 and FromUtf8 report error 87 (invalid parameter; EOrdaneError) for a code page other than 437, 850 and
+// 1252.
 #pragma once
 
 #include <cstdint>

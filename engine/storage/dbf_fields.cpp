@@ -12,6 +12,8 @@
 #include "engine/storage/memo_file.h"
 #include "engine/storage/number_text.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/record_buffer_scope.h"
+#include "engine/storage/trim_split.h"
 #include "framework/base/exception.h"
 #include "framework/base/variant.h"
 
@@ -25,15 +27,10 @@ constexpr int32_t kDateTimeEpoch = 1721425;  // the day a date-time's millisecon
 
 TdvExpressionLinkFactory gLinkFactory = nullptr;
 
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    return s;
-}
-std::string_view Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+// Stored field text is padded with blanks only; a tab in it is data.
+std::string_view TrimRight(std::string_view s) { return textutil::TrimRight(s, textutil::IsBlank); }
+std::string_view TrimLeft(std::string_view s) { return textutil::TrimLeft(s, textutil::IsBlank); }
+std::string_view Trim(std::string_view s) { return textutil::Trim(s, textutil::IsBlank); }
 
 // Whether the n bytes at at are all blanks, as a binary field some writers leave unset is.
 bool AllBlanks(const TdvByteView& v, size_t at, size_t n) {
@@ -570,12 +567,7 @@ void DVO_dBaseFld::PutFieldsFromValues(uint8_t* buffer, std::string_view names, 
                           std::to_string(values.Count()) + " values");
 
     // Borrow the caller's buffer for the assignment and put the previous one back on every path.
-    struct BufferGuard {
-        DVO_dBaseFld* table;
-        uint8_t* previous;
-        ~BufferGuard() { table->SetRecordBuffer(previous); }
-    } guard{this, RecordBuffer()};
-    SetRecordBuffer(buffer);
+    TdvRecordBufferScope onBuffer(*this, buffer);
     BlankRecord();
     const size_t count = values.IsArray() ? list.size() : 1;
     for (size_t i = 0; i < count; ++i) {

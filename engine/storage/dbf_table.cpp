@@ -8,6 +8,7 @@
 #include "engine/storage/dbf_layout.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ TdvFieldDesc DecodeDescriptor(const TdvByteView& d) {
 bool AcceptedVersion(uint8_t v) { return v == 0x03 || v == 0x30 || v == 0x83 || v == 0x8B || v == 0xF5; }
 
 std::string TableFileName(const std::string& fileName) {
-    size_t b = fileName.find_first_not_of(' ');
-    size_t e = fileName.find_last_not_of(' ');
-    std::string name = b == std::string::npos ? std::string() : fileName.substr(b, e - b + 1);
+    std::string name(textutil::Trim(fileName, textutil::IsBlank));
     size_t slash = name.find_last_of("/\\");
     size_t dot = name.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) name += ".DBF";
@@ -101,9 +100,9 @@ void DVO_dBaseDBF::ReadHeaderAndDescriptors() {
     encrypted_ = head.U8(dbfheader::kEncrypted) != 0;
 
     if (encrypted_ && readPassword.empty())
-        throw EOrdaneEncryption(FormatResource(65166, {Name()}));
+        throw EOrdaneEncryption(FormatResource(resmsg::kNoPassword, {Name()}));
     if (!encrypted_ && !readPassword.empty())
-        throw EOrdaneEncryption(FormatResource(65165, {Name()}));
+        throw EOrdaneEncryption(FormatResource(resmsg::kPasswordForPlain, {Name()}));
 
     currentRecord_ = 0;
     eof_ = false;
@@ -151,7 +150,7 @@ void DVO_dBaseDBF::ParseDescriptors(const TdvByteView& area) {
     // A wrong password scrambles the descriptors, so their lengths no longer add up to the record length: this
     // is the password test. It comes first, or a scrambled length would be reported as a damaged header.
     if (encrypted_ && offset != recordLength_)
-        throw EOrdaneEncryption(std::string(ResourceMessage(65167)) + Name());
+        throw EOrdaneEncryption(std::string(ResourceMessage(resmsg::kBadPassword)) + Name());
 }
 
 void DVO_dBaseDBF::CheckFieldsInRecord() const {
@@ -330,7 +329,7 @@ void DVO_dBaseDBF::PutRecord(int32_t n) {
 bool DVO_dBaseDBF::TableEvent(int event, int32_t) {
     if (event == tblevent::kAfterRead || event == tblevent::kAfterWrite) {
         recordModified = false;
-        if (tableState != 5) tableState = 1;
+        if (tableState != tsReencrypting) tableState = tsNormal;
     }
     return true;
 }
@@ -386,23 +385,8 @@ DVobjMemo* DVO_dBaseDBF::OpenMemo() {
     return memo_.get();
 }
 
-bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout) {
-    switch (protocol) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock: *layout = {0x40000000u, 0x7FFFFFFEu, 0x3FFFFFFFu}; return true;
-        case TdvLokProtocol::DB4Lock: *layout = {0x40000000u, 0xEFFFFFFFu, 0xB0000000u}; return true;
-        case TdvLokProtocol::ClipLock: *layout = {1000000000u, 1000000000u, 1000000000u}; return true;
-    }
-    return false;
-}
-
 void DVO_dBaseDBF::SetLockProtocol(TdvLokProtocol protocol) {
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockBase_ = layout.lockBase;
-        appendOffset_ = layout.appendOffset;
-        tableLockLength_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
     lockProtocol_ = protocol;
     if (memo_) memo_->SetLockProtocol(protocol);
 }
@@ -414,7 +398,7 @@ bool DVO_dBaseDBF::LockAppend() {
         IncLockCount();
         return true;
     }
-    return LockRegion(appendOffset_, 1);
+    return LockRegion(lockLayout_.appendOffset, 1);
 }
 
 bool DVO_dBaseDBF::LockTable() {
@@ -422,7 +406,7 @@ bool DVO_dBaseDBF::LockTable() {
         IncLockCount();
         return true;
     }
-    if (!LockRegion(lockBase_, tableLockLength_)) return false;
+    if (!LockRegion(lockLayout_.lockBase, lockLayout_.tableLockLength)) return false;
     fileLocked_ = true;
     RefreshHeader();
     return true;
@@ -439,34 +423,15 @@ bool DVO_dBaseDBF::LockWholeFile() {
     return true;
 }
 
-uint64_t DVO_dBaseDBF::RecordLockOffset() {
-    const int64_t r = currentRecord_;
-    int64_t offset = 0;
-    switch (lockProtocol_) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-            offset = UsesIndexLocking()
-                         ? int64_t{appendOffset_} - r
-                         : int64_t{lockBase_} + headerLength_ + (r - 1) * recordLength_;
-            break;
-        case TdvLokProtocol::DB4Lock: offset = int64_t{appendOffset_} - r - 1; break;
-        case TdvLokProtocol::ClipLock: offset = int64_t{lockBase_} + r; break;
-    }
-    return static_cast<uint64_t>(std::max<int64_t>(offset, 0));
-}
-
 bool DVO_dBaseDBF::LockRecord() {
     if (fileLocked_) {
         IncLockCount();
         return true;
     }
-    switch (lockProtocol_) {
-        case TdvLokProtocol::Default:
-        case TdvLokProtocol::FoxLock:
-        case TdvLokProtocol::DB4Lock:
-        case TdvLokProtocol::ClipLock: return LockRegion(RecordLockOffset(), 1);
-    }
-    return false;
+    // A protocol outside the four has no record lock.
+    if (!LockLayoutFor(lockProtocol_)) return false;
+    return LockRegion(
+        RecordLockOffset(lockLayout_, currentRecord_, headerLength_, recordLength_, UsesIndexLocking()), 1);
 }
 
 bool DVO_dBaseDBF::Unlock() {

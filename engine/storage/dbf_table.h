@@ -53,27 +53,15 @@
 #include <vector>
 
 #include "engine/storage/disk_file.h"
+#include "engine/storage/lock_layout.h"
+#include "engine/storage/record_request.h"
 
 class DVobjMemo;
 class TdvByteView;
 struct TdvStructure;
 
-enum class TdvLokProtocol : uint8_t { Default = 0, DB4Lock = 1, ClipLock = 2, FoxLock = 3 };
-
-// The byte offsets a lock protocol fixes, shared by tables, memo files and index files: the lock base, the append
-// lock offset (memo and index locks sit just below it) and the length of a table lock.
-struct TdvLockLayout {
-    uint32_t lockBase;
-    uint32_t appendOffset;
-    uint32_t tableLockLength;
-};
-// The layout of one of the four protocols; false for any other value (the caller keeps its values).
-bool LockLayoutFor(TdvLokProtocol protocol, TdvLockLayout* layout);
-
-// Relative positioning requests of GetRecord.
-namespace recreq {
-constexpr int32_t kNext = -1, kPrior = -2, kFirst = -3, kLast = -4, kReread = -5;
-}
+// The table's state: re-encryption rewrites every record as it stands, and the handler then moves physically.
+enum TdvTableState : uint8_t { tsNormal = 1, tsReencrypting = 5 };
 
 // Table events raised through TableEvent.
 namespace tblevent {
@@ -166,7 +154,7 @@ public:
     bool exactMatch = false;     // used by the handler's seek
     bool autoFlush = false;      // flush after every record write
     bool recordModified = false; // the record buffer changed since it was read or written
-    uint8_t tableState = 1;      // 1 normally, 5 while the table is re-encrypted
+    TdvTableState tableState = tsNormal;
     std::string readPassword;    // key for decrypting
     std::string writePassword;   // key for encrypting
 
@@ -195,7 +183,6 @@ private:
     TdvStructure HeaderKind() const;
     void WriteHeaderBytes(bool withCount);
     int32_t CountFromFileSize();
-    uint64_t RecordLockOffset();
     [[noreturn]] void BadHeader();
 
     std::array<uint8_t, 32> header_{};   // the header as last read or written
@@ -219,7 +206,7 @@ private:
     bool encrypted_ = false;
     int32_t userId_ = 0;
     bool hasMemo_ = false;
-    uint32_t lockBase_ = 0, appendOffset_ = 0, tableLockLength_ = 0;
+    TdvLockLayout lockLayout_ = DefaultLockLayout();  // of the protocol, kept for a value outside the four
     TdvLokProtocol lockProtocol_ = TdvLokProtocol::Default;
     std::unique_ptr<DVobjMemo> memo_;
 };

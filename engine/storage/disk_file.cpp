@@ -90,7 +90,7 @@ int32_t DVO_DiskFile::ReadAt(uint64_t position, void* buffer, int32_t count) {
     if (count < 0) ReportError(errcode::kReadError, subcode::kRead, name_);
     size_t got = 0;
     error_ = 0;
-    if (closed_) CheckError(103, subcode::kRead);
+    if (closed_) CheckError(errcode::kFileNotOpen, subcode::kRead);
     CheckError(handle_.ReadAt(position, buffer, static_cast<size_t>(count), &got), subcode::kRead);
     bytesTransferred_ = static_cast<int32_t>(got);
     position_ = position + got;
@@ -102,7 +102,7 @@ void DVO_DiskFile::WriteAt(uint64_t position, const void* buffer, int32_t count)
     if (count < 0) ReportError(errcode::kWriteError, subcode::kWrite, name_);
     size_t put = 0;
     error_ = 0;
-    if (closed_) CheckError(103, subcode::kWrite);
+    if (closed_) CheckError(errcode::kFileNotOpen, subcode::kWrite);
     if (!readWrite_) CheckError(errcode::kAccessDenied, subcode::kWrite);
     CheckError(handle_.WriteAt(position, buffer, static_cast<size_t>(count), &put), subcode::kWrite);
     bytesTransferred_ = static_cast<int32_t>(put);
@@ -110,10 +110,11 @@ void DVO_DiskFile::WriteAt(uint64_t position, const void* buffer, int32_t count)
 }
 
 int64_t DVO_DiskFile::FileSize() {
-    if (closed_) CheckError(103, subcode::kSize);
+    if (closed_) CheckError(errcode::kFileNotOpen, subcode::kSize);
     uint64_t size = 0;
     CheckError(handle_.Size(&size), subcode::kSize);
-    if (size > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) CheckError(100, subcode::kSize);
+    if (size > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+        CheckError(errcode::kReadError, subcode::kSize);
     return static_cast<int64_t>(size);
 }
 
@@ -157,7 +158,7 @@ bool DVO_DiskFile::LockRegion(uint64_t offset, uint64_t length) {
     if (lockCount_ <= 0) {
         lockedOffset_ = offset;
         lockedLength_ = length;
-        int rc = closed_ ? 103 : handle_.Lock(offset, length);
+        int rc = closed_ ? errcode::kFileNotOpen : handle_.Lock(offset, length);
         if (rc != 0) {
             error_ = rc;
             return false;

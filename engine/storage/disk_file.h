@@ -23,7 +23,8 @@ public:
 
     // Releases a held lock, leaves the open-file list and closes the handle. Always true.
     virtual bool Close();
-    // Passes the three values to the reporting procedure; never returns.
+    // Passes the three values to the reporting procedure; never returns. An override passes them on once, to
+    // its owner's FoundError or to the reporting procedure, and never returns either.
     [[noreturn]] virtual void FoundError(int32_t code, int32_t subCode, const std::string& information);
     virtual int64_t FileSize();
     virtual void Flush();

@@ -1,6 +1,7 @@
 #include "engine/storage/errors.h"
 
 #include <array>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -117,7 +118,7 @@ const char* ErrorText(int32_t code) {
     for (const ErrListRec& row : kErrList) {
         if (row.code != code) continue;
         if (row.text) return row.text;
-        return ResourceMessage(65165 + (code - 1269));
+        return ResourceMessage(resmsg::kPasswordForPlain + (code - errcode::kPasswordForPlain));
     }
     return nullptr;
 }
@@ -151,3 +152,5 @@ void ReportError(int32_t code, int32_t subCode, const std::string& information) 
     // A replacement that returns would let the failed operation carry on; the default raises instead.
     DefaultErrorReporter(code, subCode, information);
 }
+
+void ReporterReturned() { std::terminate(); }

@@ -13,6 +13,14 @@
 
 class DVO_dBaseFld;
 
+// What an expression node links to. A handler's CollectNames picks the nodes of one kind: the table handler and the
+// data set collect the field variables of a key expression to learn which fields it reads.
+enum TdvLinkKind : int {
+    lkNone = -1,          // operators, constants, functions
+    lkUserVariable = 16,  // a variable of a user link (the base of field variables)
+    lkTableField = 17,    // a field of the link's table
+};
+
 class TdvExpressionLink {
 public:
     virtual ~TdvExpressionLink() = default;

@@ -9,6 +9,7 @@
 #include "engine/storage/dbf_table.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_layout.h"
+#include "engine/storage/trim_split.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ constexpr int32_t kDb3BlockSize = 512;
 constexpr int32_t kDb3MaxScan = 65519;    // a dBase III memo that never ends is this long
 constexpr int32_t kMaxBlocks = 65535;     // one memo spans at most this many blocks
 constexpr uint64_t kFormatLimit = 0xFFFFFFFFull;
-constexpr int kLockWaitTime = 5000, kLockRetryInterval = 50;
 
 constexpr int32_t kBlockHeaderSize = static_cast<int32_t>(memoblock::kHeaderSize);  // dBase IV and FoxPro
 constexpr int32_t kDb3PrefixSize = 4;  // the length before a dBase III memo with a password
@@ -26,12 +26,6 @@ constexpr uint16_t kDb4InUse = 0xFFFF;  // the mark of a dBase IV block in use
 constexpr uint32_t kFoxText = 1;        // the FoxPro block type written for every memo
 
 int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
-
-std::string Trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    size_t e = s.find_last_not_of(' ');
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
 
 // Folder and name of a file without its extension.
 std::string WithoutExtension(const std::string& name) {
@@ -46,7 +40,7 @@ std::string WithoutExtension(const std::string& name) {
 // --- dBase III ---------------------------------------------------------------------------------------------------
 
 std::string DVobjMemo::MemoFileName(const std::string& tableFileName, uint8_t version) {
-    const std::string name = Trimmed(tableFileName);
+    const std::string name(textutil::Trim(tableFileName, textutil::IsBlank));
     const std::string base = WithoutExtension(name);
     // The extension follows the case of the table's, so that a new memo file is found by programs that look
     // for it case-sensitively (x.dbf goes with x.fpt, X.DBF with X.FPT).
@@ -69,14 +63,14 @@ DVobjMemo::DVobjMemo(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool 
 }
 
 void DVobjMemo::FoundError(int32_t code, int32_t subCode, const std::string& information) {
-    if (owner_) owner_->FoundError(code, subCode, information);
-    DVO_DiskFile::FoundError(code, subCode, information);
+    if (!owner_) DVO_DiskFile::FoundError(code, subCode, information);
+    owner_->FoundError(code, subCode, information);
+    ReporterReturned();
 }
 
 void DVobjMemo::BadMemo() {
     FoundError(errcode::kMemoFormat, subcode::kMemoFormat, Name());
-    // An override of FoundError that returns must still not let a damaged memo be followed.
-    ReportError(errcode::kMemoFormat, subcode::kMemoFormat, Name());
+    ReporterReturned();
 }
 
 int32_t DVobjMemo::DataOffset() const {
@@ -244,36 +238,21 @@ void DVobjMemo::PutTerminator(uint8_t* destination) {
 }
 
 void DVobjMemo::SetLockProtocol(TdvLokProtocol protocol) {
-    TdvLockLayout layout{};
-    if (LockLayoutFor(protocol, &layout)) {
-        lockBase_ = layout.lockBase;
-        lockOffset_ = layout.appendOffset;
-        lockLength_ = layout.tableLockLength;
-    }
+    if (const TdvLockLayout* layout = LockLayoutFor(protocol)) lockLayout_ = *layout;
     protocol_ = protocol;
 }
 
 bool DVobjMemo::LockMemo() {
-    const int attempts = kLockWaitTime / kLockRetryInterval;
-    for (int i = 0; i < attempts; ++i) {
-        bool locked = false;
-        switch (protocol_) {
-            case TdvLokProtocol::Default:
-            case TdvLokProtocol::FoxLock: locked = LockRegion(lockOffset_ - 1u, 1); break;
-            case TdvLokProtocol::DB4Lock: locked = LockRegion(lockOffset_ - 1u, 2); break;
-            case TdvLokProtocol::ClipLock: locked = LockRegion(lockOffset_, 1); break;
-            default: return false;
-        }
-        if (locked) return true;
-        os::Sleep(kLockRetryInterval);
-    }
+    if (!LockLayoutFor(protocol_)) return false;
+    if (RetryLock([this] { return LockRegion(lockLayout_.fileLockOffset, lockLayout_.fileLockLength); })) return true;
     CheckError(error_, subcode::kMemoLock);
     return false;
 }
 
 bool DVobjMemo::RenameWithTable(const std::string& newTableName) {
     std::string extension = OsName().substr(WithoutExtension(OsName()).size());
-    if (!Rename(WithoutExtension(Trimmed(newTableName)) + extension)) return false;
+    const std::string newBase = WithoutExtension(std::string(textutil::Trim(newTableName, textutil::IsBlank)));
+    if (!Rename(newBase + extension)) return false;
     if (IsReadWrite()) {
         // The header carries the table's name, at most 8 characters, upper case.
         std::string base = WithoutExtension(Name());
@@ -436,5 +415,5 @@ void DVobjFXMemo20::ReserveBlocks(int32_t length) {
 
 bool DVobjFXMemo20::RenameWithTable(const std::string& newTableName) {
     std::string extension = OsName().substr(WithoutExtension(OsName()).size());
-    return Rename(WithoutExtension(Trimmed(newTableName)) + extension);
+    return Rename(WithoutExtension(std::string(textutil::Trim(newTableName, textutil::IsBlank))) + extension);
 }

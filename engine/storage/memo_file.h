@@ -72,11 +72,11 @@
 #include <string>
 
 #include "engine/storage/disk_file.h"
+#include "engine/storage/lock_layout.h"
 
 class DVO_dBaseDBF;
 class TdvByteView;
 class TdvWriteView;
-enum class TdvLokProtocol : uint8_t;
 
 // dBase III layout, and the base of the other two.
 class DVobjMemo : public DVO_DiskFile {
@@ -85,7 +85,7 @@ public:
     DVobjMemo(DVO_dBaseDBF* owner, uint8_t version, bool readWrite, bool shared, const std::string& password,
               const std::string& tableFileName);
 
-    // Errors go to the owner table's reporting.
+    // Errors go to the owner table's reporting (the engine's when there is no owner); never returns.
     [[noreturn]] void FoundError(int32_t code, int32_t subCode, const std::string& information) override;
 
     // Chooses the blocks of the memo about to be written (current block, block count, header image).
@@ -107,7 +107,8 @@ public:
     // Writes size bytes as the memo that replaces the one at block (0 for none); block receives the memo's new
     // first block, also the result. Size 0 with block 0 writes nothing and returns 0.
     int32_t MemoWrite(const void* buffer, int32_t& block, int32_t size);
-    // Takes the memo lock, retrying as index and memo locks do; false (after reporting 1112) when refused.
+    // Takes the memo lock, retrying for the engine-wide lock wait; refused after every attempt: the file's error
+    // (normally 33) is reported with subcode 1112. False without a report for a protocol outside the four.
     bool LockMemo();
 
     // The memo file name for a table file name and version byte.
@@ -148,8 +149,7 @@ protected:
     std::array<uint8_t, 32> image_{};     // the header or block header last read or prepared
     size_t imageRead_ = 0;                // bytes of image_ the last read got from the file
     TdvLokProtocol protocol_{};           // chosen by the table
-    uint32_t lockOffset_ = 0x7FFFFFFE;    // the memo lock sits just below this offset
-    uint32_t lockBase_ = 0x40000000, lockLength_ = 0x3FFFFFFF;  // kept with the protocol; unused by memo locks
+    TdvLockLayout lockLayout_ = DefaultLockLayout();  // of the protocol; the memo lock is its file lock
     int32_t blockHeaderLength_ = 0;       // 0 for dBase III, 8 for the others
 };
 

@@ -18,7 +18,7 @@ constexpr std::string_view kTrueLetters = "TtYyJj";
 int Sign(long long d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
 
 [[noreturn]] void KindMismatch() {
-    throw EOrdaneError(ResourceMessage(65159), 65159, subcode::kNone);
+    throw EOrdaneError(ResourceMessage(resmsg::kVariantMismatch), resmsg::kVariantMismatch, subcode::kNone);
 }
 
 }  // namespace

@@ -7,17 +7,11 @@
 
 #include "framework/data/data_link.h"
 #include "framework/data/data_source.h"
+#include "framework/data/strings.h"
 
 namespace {
 
 constexpr int kMaxBufferCount = 16384;
-
-std::string TrimBlanks(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -815,7 +809,7 @@ void TDataSet::GetFieldList(std::vector<TField*>& list, const std::string& field
     while (start <= fieldNames.size()) {
         size_t end = fieldNames.find(';', start);
         if (end == std::string::npos) end = fieldNames.size();
-        std::string name = TrimBlanks(fieldNames.substr(start, end - start));
+        std::string name = TrimSpace(fieldNames.substr(start, end - start));
         if (!name.empty()) list.push_back(&FieldByName(name));
         start = end + 1;
     }

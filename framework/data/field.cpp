@@ -14,17 +14,9 @@
 
 namespace {
 
-
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
-
 // Whole text as a decimal integer (blanks around allowed).
 bool ParseInteger(const std::string& text, int64_t* value) {
-    std::string t = Trim(text);
+    std::string t = TrimSpace(text);
     if (t.empty()) return false;
     char* end = nullptr;
     errno = 0;
@@ -36,7 +28,7 @@ bool ParseInteger(const std::string& text, int64_t* value) {
 
 // Whole text as a number, with the settings' decimal separator or '.'.
 bool ParseFloat(const std::string& text, double* value) {
-    std::string t = Trim(text);
+    std::string t = TrimSpace(text);
     if (t.empty()) return false;
     char sep = FormatSettings().decimalSeparator;
     for (char& c : t)
@@ -458,7 +450,7 @@ std::string TIntegerField::AsString() const {
 }
 
 void TIntegerField::SetAsString(const std::string& value) {
-    if (Trim(value).empty()) {
+    if (TrimSpace(value).empty()) {
         Clear();
         return;
     }
@@ -506,7 +498,7 @@ std::string TFloatField::AsString() const {
 }
 
 void TFloatField::SetAsString(const std::string& value) {
-    if (Trim(value).empty()) {
+    if (TrimSpace(value).empty()) {
         Clear();
         return;
     }
@@ -576,7 +568,7 @@ std::string TBooleanField::AsString() const {
 }
 
 void TBooleanField::SetAsString(const std::string& value) {
-    std::string t = Trim(value);
+    std::string t = TrimSpace(value);
     if (t.empty()) {
         Clear();
         return;
@@ -634,7 +626,7 @@ std::string TDateTimeField::AsString() const {
 }
 
 void TDateTimeField::SetAsString(const std::string& value) {
-    if (Trim(value).empty()) {
+    if (TrimSpace(value).empty()) {
         Clear();
         return;
     }

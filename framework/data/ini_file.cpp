@@ -12,30 +12,22 @@
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-    return s.substr(b, e - b);
-}
-
-
 // The section name of a "[name]" line, or false for any other line.
 bool SectionOf(const std::string& line, std::string* name) {
-    std::string t = Trim(line);
+    std::string t = TrimSpace(line);
     if (t.size() < 2 || t.front() != '[' || t.back() != ']') return false;
-    *name = Trim(t.substr(1, t.size() - 2));
+    *name = TrimSpace(t.substr(1, t.size() - 2));
     return true;
 }
 
 // The key and value of a "key=value" line, or false for comments and other lines.
 bool PairOf(const std::string& line, std::string* key, std::string* value) {
-    std::string t = Trim(line);
+    std::string t = TrimSpace(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') return false;
     size_t eq = t.find('=');
     if (eq == std::string::npos) return false;
-    *key = Trim(t.substr(0, eq));
-    *value = Trim(t.substr(eq + 1));
+    *key = TrimSpace(t.substr(0, eq));
+    *value = TrimSpace(t.substr(eq + 1));
     return !key->empty();
 }
 
@@ -135,9 +127,9 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::vector<std::string> lines = Load();
     Range r = FindSection(lines, section);
-    std::string line = Trim(key) + "=" + value;
+    std::string line = TrimSpace(key) + "=" + value;
     if (r.header < 0) {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        if (!lines.empty() && !TrimSpace(lines.back()).empty()) lines.emplace_back();
         lines.push_back("[" + section + "]");
         lines.push_back(line);
         Save(lines);
@@ -159,7 +151,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         // Keep blank lines that separate this section from the next one after the new pair.
         insertAt = r.header + 1;
         for (int i = r.header + 1; i < r.end; ++i)
-            if (!Trim(lines[static_cast<size_t>(i)]).empty()) insertAt = i + 1;
+            if (!TrimSpace(lines[static_cast<size_t>(i)]).empty()) insertAt = i + 1;
     }
     lines.insert(lines.begin() + insertAt, line);
     Save(lines);

@@ -6,6 +6,13 @@
 
 void TStrings::IndexError(int index) { throw EStringListError(FormatMessage(dbmsg::ListIndexError, index)); }
 
+std::string TrimSpace(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

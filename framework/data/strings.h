@@ -16,6 +16,8 @@ public:
 
 // Names compared as the framework compares field, index and key names: ASCII letters without regard to case.
 bool SameText(const std::string& a, const std::string& b);
+// The text without its leading and trailing white space (blanks, tabs, line ends).
+std::string TrimSpace(const std::string& s);
 
 class TStrings {
 public:

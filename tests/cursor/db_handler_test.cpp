@@ -15,6 +15,7 @@
 #include "engine/storage/huge_set.h"
 #include "framework/base/variant.h"
 #include "handler_fixture.h"
+#include "raised.h"
 #include "temp_dir.h"
 
 namespace {
@@ -165,7 +166,7 @@ TEST_F(HandlerTest, FilterTextMustBeLogicalAndIsCompiledAgainAfterAFailure) {
             table_->SetFilter("LAST", false, false);
             ADD_FAILURE() << "a text filter was accepted";
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 65174);
+            EXPECT_EQ(e.Code(), resmsg::kFilterNotLogical);
         }
         EXPECT_FALSE(table_->FilterActive());
         EXPECT_EQ(table_->FilterText(), "");
@@ -369,8 +370,8 @@ TEST_F(HandlerTest, OpenIndexListOpensQuotedNamesAndRefusesUnknownFormats) {
             table_->OpenIndexFile(name);
             ADD_FAILURE() << name;
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 2) << name;
-            EXPECT_EQ(e.SubCode(), -7) << name;
+            EXPECT_EQ(e.Code(), errcode::kFileNotFound) << name;
+            EXPECT_EQ(e.SubCode(), subcode::kNone) << name;
         }
     }
     EXPECT_EQ(table_->IndexFileCount(), 3);
@@ -380,6 +381,27 @@ TEST_F(HandlerTest, OpenIndexListOpensQuotedNamesAndRefusesUnknownFormats) {
     EXPECT_EQ(table_->IndexFileCount(), 0);
     EXPECT_EQ(table_->MasterTag(), nullptr);
     EXPECT_FALSE(table_->UsesIndexLocking());
+}
+
+TEST_F(HandlerTest, IndexErrorsReachTheReporterOnceThroughTheHandler) {
+    Open();
+    MakeNdx(*table_, dir_.File("LAST.NDX"), "LAST");
+    table_.reset();
+    table_ = OpenPeople(path_, true);  // shared: the index file keeps no pages, so it sees the damage below
+    ASSERT_EQ(table_->OpenIndexList("LAST.NDX", ""), 0);
+    std::vector<uint8_t> bytes = ReadFileBytes(dir_.File("LAST.NDX"));
+    const uint8_t outside[4] = {99, 0, 0, 0};
+    std::copy(outside, outside + 4, bytes.begin());  // the root block lies outside the file
+    WriteFileBytes(dir_.File("LAST.NDX"), bytes);
+    WriteFileBytes(dir_.File("BAD.NDX"), bytes);
+
+    ReportCounter counter;
+    // A page error of an open file goes from the index file through the handler, its owner.
+    EXPECT_EQ(Raised([&] { table_->SelectOrder("LAST", false); }).first, idxerr::kBadPointer);
+    EXPECT_EQ(counter.Reports(), 1);
+    // A file its format refuses at opening is reported by the handler itself.
+    EXPECT_EQ(Raised([&] { table_->OpenIndexFile("BAD.NDX"); }), std::make_pair(idxerr::kBadHeader, subcode::kNone));
+    EXPECT_EQ(counter.Reports(), 2);
 }
 
 TEST_F(HandlerTest, SixtyFourthIndexFileIsARangeError) {

@@ -64,7 +64,7 @@ TEST_P(SharedWritersTest, ProcessesAppendAndReplaceUnderEveryProtocol) {
     std::vector<std::unique_ptr<ChildProcess>> writers;
     for (int w = 0; w < kWriters; ++w) {
         writers.push_back(std::make_unique<ChildProcess>([&, w](ChildProcess&) {
-            DVobjIndexFile::SetLockWait(20000, 2);
+            SetLockWait(20000, 2);
             auto handler = OpenPeople(table, true);
             handler->SetLockProtocol(GetParam());
             if (handler->OpenIndexFile("LAST.NDX") != 0) return 2;
@@ -147,7 +147,7 @@ TEST(HandlerLockTest, LocksTakenBeforeARefusedIndexLockAreReleased) {
         return 0;
     });
     holder.Await();
-    DVobjIndexFile::SetLockWait(60, 10);
+    SetLockWait(60, 10);
     auto handler = OpenPeople(table, true);
     ASSERT_EQ(handler->OpenIndexList("A B", ""), 0);
     DVO_DiskFile* first = handler->IndexFile(1)->Disk();
@@ -173,7 +173,7 @@ TEST(HandlerLockTest, LocksTakenBeforeARefusedIndexLockAreReleased) {
     EXPECT_EQ(first->LockCount(), 0);
     EXPECT_GT(handler->FindTagKey("B", "F2"), 0);
     EXPECT_EQ(first->LockCount(), 0);
-    DVobjIndexFile::SetLockWait(5000, 50);
+    SetLockWait(5000, 50);
 }
 
 TEST(HandlerWriteTest, FilterErrorAfterAWriteStillUpdatesTheIndexes) {
@@ -263,8 +263,8 @@ TEST(HandlerPasswordTest, EncryptChangeAndDecryptRoundTrip) {
             handler->ChangePassword("x");
             ADD_FAILURE() << "re-encrypted a shared table";
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 5);
-            EXPECT_EQ(e.SubCode(), 2105);
+            EXPECT_EQ(e.Code(), errcode::kAccessDenied);
+            EXPECT_EQ(e.SubCode(), subcode::kSharedPassword);
         }
     }
     std::string current;
@@ -275,7 +275,7 @@ TEST(HandlerPasswordTest, EncryptChangeAndDecryptRoundTrip) {
             handler->GetRecord(7);
             handler->ChangePassword(next);
             EXPECT_EQ(handler->CurrentRecord(), 7);
-            EXPECT_EQ(handler->tableState, 1);
+            EXPECT_EQ(handler->tableState, tsNormal);
             EXPECT_EQ(handler->IsEncrypted(), !next.empty());
         }
         current = next;

@@ -194,7 +194,7 @@ TEST_F(ExprTable, TableFunctions) {
         handler.Evaluate(value);
         ADD_FAILURE() << "TYPE of an unknown field must fail";
     } catch (const EOrdaneError& e) {
-        EXPECT_EQ(e.Code(), 1003);
+        EXPECT_EQ(e.Code(), errcode::kBadFieldName);
     }
 }
 
@@ -231,11 +231,11 @@ TEST_F(ExprTable, KeysFiltersAndNames) {
     DVO_dBaseFld t(name_, "", false, true);
     TdvExpUserLink* link = TableUserLink(t);
     TdvExpHandler key(link, false, "UPPER(LAST) + FIRST");
-    EXPECT_EQ(key.CollectNames(17), "LAST;FIRST;");
-    EXPECT_EQ(key.CollectNames(16), "");
+    EXPECT_EQ(key.CollectNames(lkTableField), "LAST;FIRST;");
+    EXPECT_EQ(key.CollectNames(lkUserVariable), "");
     EXPECT_EQ(key.OperandCount(), 3);
     TdvExpHandler filter(link, false, "(SALARY > 50000) .AND. (STATE = 'CA') .AND. (!DELETED())");
-    EXPECT_EQ(filter.CollectNames(17), "SALARY;STATE;");
+    EXPECT_EQ(filter.CollectNames(lkTableField), "SALARY;STATE;");
     EXPECT_EQ(filter.AsText(), "(SALARY>50000).AND.(STATE=\"CA\").AND.(.NOT.DELETED())");
 
     std::string keys, passed;
@@ -293,15 +293,15 @@ TEST_F(ExprTable, LinkListsAndTheSeam) {
     EXPECT_EQ(link->FieldVars().Name(7), "NOTES");
     EXPECT_EQ(link->FieldVars().Name(8), "");
     EXPECT_EQ(link->FieldVars().Item(8), nullptr);
-    EXPECT_EQ(link->FieldVars().Item(0)->LinkKind(), 17);
+    EXPECT_EQ(link->FieldVars().Item(0)->LinkKind(), lkTableField);
     EXPECT_EQ(link->FieldVars().Item(0)->Length(), 10);
     EXPECT_EQ(link->FindFieldVar("A.LAST"), link->FieldVars().Item(1));
     EXPECT_EQ(link->FindFieldVar("A.B.LAST"), nullptr);  // one qualifier only
     EXPECT_EQ(link->FindFieldVar("last"), nullptr);      // names arrive upper-cased
     EXPECT_FALSE(link->AddFunction(nullptr));
     EXPECT_FALSE(link->AddFieldVar(nullptr));
-    EXPECT_THROW(link->AddTableFunction("NOSUCH"), std::invalid_argument);
-    EXPECT_THROW(link->AddFieldVariable(9), std::invalid_argument);
+    EXPECT_THROW(link->AddTableFunction("NOSUCH"), EOrdaneExpression);
+    EXPECT_THROW(link->AddFieldVariable(9), EOrdaneError);
 
     // Without an installed factory a table has no link; the handler then knows no names.
     SetExpressionLinkFactory(nullptr);

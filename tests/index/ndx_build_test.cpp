@@ -18,7 +18,7 @@ const std::vector<TdvNewField> kFields = {
 
 std::vector<int32_t> WalkForward(DVobjIndexTag* tag) {
     std::vector<int32_t> out;
-    for (int32_t r = tag->Navigate(navcode::kTop); r != 0; r = tag->Navigate(navcode::kNext)) out.push_back(r);
+    for (int32_t r = tag->Navigate(recreq::kFirst); r != 0; r = tag->Navigate(recreq::kNext)) out.push_back(r);
     return out;
 }
 
@@ -66,7 +66,7 @@ TEST(NdxBuildTest, EmptyTableGivesHeaderAndEmptyRoot) {
         EXPECT_EQ(bytes[18], c.entryLength);
         EXPECT_EQ(std::string(reinterpret_cast<char*>(&bytes[24])), c.expression);
         EXPECT_TRUE(std::all_of(bytes.begin() + 512, bytes.end(), [](uint8_t b) { return b == 0; }));
-        EXPECT_EQ(file.Tag()->Navigate(navcode::kTop), 0);
+        EXPECT_EQ(file.Tag()->Navigate(recreq::kFirst), 0);
         EXPECT_TRUE(file.Tag()->Eof() || file.Tag()->Bof());
     }
 }
@@ -177,7 +177,7 @@ TEST(NdxBuildTest, EmptyFileAndReindexReportProgress) {
     ASSERT_NE(file.CreateTag("", "NAME", false, true, ""), nullptr);
     file.EmptyFile();
     EXPECT_EQ(ReadFileBytes(dir.File("P.NDX")).size(), 1024u);
-    EXPECT_EQ(file.Tag()->Navigate(navcode::kTop), 0);
+    EXPECT_EQ(file.Tag()->Navigate(recreq::kFirst), 0);
     table.recordProgress = true;
     file.Reindex();
     const std::vector<std::vector<int32_t>> want = {{-1, 1, 3}, {1, 1, 0}, {1, 2, 0}, {1, 3, 0}, {0, 0, 0},

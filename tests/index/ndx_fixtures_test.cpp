@@ -51,8 +51,8 @@ std::string Base(const std::string& path) { return path.substr(path.find_last_of
 
 std::vector<int32_t> Walk(DVobjIndexTag* tag, bool backwards = false) {
     std::vector<int32_t> out;
-    const int start = backwards ? navcode::kBottom : navcode::kTop;
-    const int step = backwards ? navcode::kPrior : navcode::kNext;
+    const int start = backwards ? recreq::kLast : recreq::kFirst;
+    const int step = backwards ? recreq::kPrior : recreq::kNext;
     for (int32_t r = tag->Navigate(start); r != 0; r = tag->Navigate(step)) out.push_back(r);
     return out;
 }

@@ -18,7 +18,7 @@
 namespace {
 int32_t WalkCount(DVobjIndexTag* tag) {
     int32_t n = 0;
-    for (int32_t r = tag->Navigate(navcode::kTop); r != 0; r = tag->Navigate(navcode::kNext)) ++n;
+    for (int32_t r = tag->Navigate(recreq::kFirst); r != 0; r = tag->Navigate(recreq::kNext)) ++n;
     return n;
 }
 
@@ -175,14 +175,14 @@ TEST_F(NdxRobustnessTest, LockRefusedByAnotherProcessRetriesThenFails) {
         return 0;
     });
     child.Await();
-    DVobjIndexFile::SetLockWait(200, 50);
+    SetLockWait(200, 50);
     {
         DVobjNDXFile file(nullptr, false, false, false, true, path);
         try {
             file.Lock();
             ADD_FAILURE() << "lock taken while another process holds it";
         } catch (const EOrdaneError& e) {
-            EXPECT_EQ(e.Code(), 65164);
+            EXPECT_EQ(e.Code(), resmsg::kLockFailed);
             EXPECT_NE(std::string(e.what()).find("T.NDX"), std::string::npos) << e.what();
         }
         child.Tell();
@@ -190,7 +190,7 @@ TEST_F(NdxRobustnessTest, LockRefusedByAnotherProcessRetriesThenFails) {
         EXPECT_TRUE(file.Lock());
         file.Unlock();
     }
-    DVobjIndexFile::SetLockWait(5000, 50);
+    SetLockWait(5000, 50);
     child.Tell();
     EXPECT_EQ(child.Wait(), 0);
 }

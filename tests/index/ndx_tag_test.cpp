@@ -18,8 +18,8 @@
 namespace {
 std::vector<int32_t> Walk(DVobjIndexTag* tag, bool backwards = false) {
     std::vector<int32_t> out;
-    const int start = backwards ? navcode::kBottom : navcode::kTop;
-    const int step = backwards ? navcode::kPrior : navcode::kNext;
+    const int start = backwards ? recreq::kLast : recreq::kFirst;
+    const int step = backwards ? recreq::kPrior : recreq::kNext;
     for (int32_t r = tag->Navigate(start); r != 0; r = tag->Navigate(step)) out.push_back(r);
     return out;
 }
@@ -103,13 +103,13 @@ TEST_F(NdxTagTest, PrefixSeekWithExactOffAndOn) {
     EXPECT_EQ(tag->Seek(Key("BAK")), 0);  // positioned on the next greater key instead
     EXPECT_FALSE(tag->Eof());
     EXPECT_EQ(tag->CurrentKey().Target, 1);
-    EXPECT_EQ(tag->Navigate(navcode::kNext), 5);
+    EXPECT_EQ(tag->Navigate(recreq::kNext), 5);
     EXPECT_EQ(tag->Seek(Key("BAKER")), 1);
     EXPECT_EQ(tag->Seek(Key("BAKER", 5)), 0);  // the key of another record
     // SeekNoMove leaves the position where it was.
     EXPECT_EQ(tag->Seek(Key("ABLE")), 2);
     EXPECT_EQ(tag->SeekNoMove(Key("CHARLIE")), 3);
-    EXPECT_EQ(tag->Navigate(navcode::kNext), 4);
+    EXPECT_EQ(tag->Navigate(recreq::kNext), 4);
 }
 
 TEST_F(NdxTagTest, UniqueTagKeepsTheFirstRecordOfAKey) {

@@ -7,9 +7,10 @@
 #include <cstdlib>
 #include <iterator>
 #include <new>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "raised.h"
 
 // Counts the allocations of this test binary, to check that collation allocates nothing. GCC takes the
 // malloc/free pair of the replacement for a mismatch once it inlines them.
@@ -416,9 +417,9 @@ TEST(Utf8, InvalidInputGivesOneQuestionMarkPerBadByte) {
     for (const auto& c : cases) EXPECT_EQ(os::FromUtf8(c.input, 1252), c.expected) << c.what;
 }
 
-TEST(Utf8, OtherCodePagesAreRefused) {
-    EXPECT_THROW(os::ToUtf8("x", 1250), std::invalid_argument);
-    EXPECT_THROW(os::FromUtf8("x", 0), std::invalid_argument);
+TEST(Utf8, OtherCodePagesAreRefusedWithAnEngineError) {
+    EXPECT_EQ(Raised([] { os::ToUtf8("x", 1250); }), std::make_pair(errcode::kInvalidParameter, subcode::kNone));
+    EXPECT_EQ(Raised([] { os::FromUtf8("x", 0); }), std::make_pair(errcode::kInvalidParameter, subcode::kNone));
 }
 
 }  // namespace

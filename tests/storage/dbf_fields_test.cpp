@@ -102,7 +102,7 @@ TEST_F(FieldsTest, NumberPutFormatsRoundsAndRefusesWhatDoesNotFit) {
             EXPECT_EQ(error.first, 0) << message;
             EXPECT_EQ(t.Bytes(c.field), c.stored);
         } else {
-            EXPECT_EQ(error, std::make_pair(1011, 1261));
+            EXPECT_EQ(error, std::make_pair(errcode::kNumberTooLarge, subcode::kNumberAssign));
             EXPECT_EQ(t.Bytes(c.field), before) << "the field is left unchanged";
         }
     }
@@ -128,7 +128,7 @@ TEST_F(FieldsTest, NumberGetReadsTextAndReportsGarbage) {
         long double got = -1;
         const auto error = Raised([&] { got = t.NumberGet(2); }, &message);
         if (c.error) {
-            EXPECT_EQ(error, std::make_pair(1004, -7)) << c.raw;
+            EXPECT_EQ(error, std::make_pair(errcode::kBadFieldType, subcode::kNone)) << c.raw;
             // The stored text without its trailing blanks; the field right-aligns what FieldPut gave it.
             std::string shown(c.raw);
             shown.erase(shown.find_last_not_of(' ') + 1);
@@ -170,12 +170,12 @@ TEST_F(FieldsTest, StringPutParsesByType) {
         int32_t field;
         const char* text;
         const char* stored;  // nullptr: an error
-        int subcode;
+        int32_t failure;     // the subcode of the error
     } cases[] = {
         {5, "2", "T", 0},     {5, "0", "F", 0},         {5, "yes", "T", 0},  {5, "n", "F", 0},
-        {5, "", "F", 0},      {5, "x", nullptr, 1262},  {5, " ", nullptr, 1262},
-        {2, "12.345  ", "   12.35", 0}, {2, "", "    0.00", 0}, {2, "abc", nullptr, 1261},
-        {4, "19991231", "19991231", 0}, {4, "", "        ", 0}, {4, "20011399", nullptr, 1251},
+        {5, "", "F", 0},      {5, "x", nullptr, subcode::kLogicAssign},  {5, " ", nullptr, subcode::kLogicAssign},
+        {2, "12.345  ", "   12.35", 0}, {2, "", "    0.00", 0}, {2, "abc", nullptr, subcode::kNumberAssign},
+        {4, "19991231", "19991231", 0}, {4, "", "        ", 0}, {4, "20011399", nullptr, subcode::kDateAssign},
         {6, "1.5", "      1.5", 0},  {1, "TOO LONG FOR IT", "TOO LONG F", 0},
     };
     for (const Case& c : cases) {
@@ -186,7 +186,7 @@ TEST_F(FieldsTest, StringPutParsesByType) {
             EXPECT_EQ(error.first, 0);
             EXPECT_EQ(t.Bytes(c.field), c.stored);
         } else {
-            EXPECT_EQ(error, std::make_pair(1004, c.subcode));
+            EXPECT_EQ(error, std::make_pair(errcode::kBadFieldType, c.failure));
         }
     }
 }
@@ -204,15 +204,16 @@ TEST_F(FieldsTest, DatesReadAndWriteByTheStorageRules) {
     }
     t.FieldPut(4, "1999XX31");
     std::string message;
-    EXPECT_EQ(Raised([&] { t.DateGet(4); }, &message), std::make_pair(1004, -7));
+    EXPECT_EQ(Raised([&] { t.DateGet(4); }, &message), std::make_pair(errcode::kBadFieldType, subcode::kNone));
     EXPECT_EQ(message, "dBase field is of incorrect type - Invalid date in field T->WHEN (1999XX31)");
 
     EXPECT_TRUE(t.DatePut(4, 0));
     EXPECT_EQ(t.Bytes(4), "        ");
     EXPECT_TRUE(t.DatePut(4, 2451544));
     EXPECT_EQ(t.Bytes(4), "19991231");
-    EXPECT_EQ(Raised([&] { t.DatePut(4, -1); }), std::make_pair(1004, 1251));
-    EXPECT_EQ(Raised([&] { t.DatePut(4, TdvDBFDate::kLastDay + 1); }), std::make_pair(1004, 1251));
+    EXPECT_EQ(Raised([&] { t.DatePut(4, -1); }), std::make_pair(errcode::kBadFieldType, subcode::kDateAssign));
+    EXPECT_EQ(Raised([&] { t.DatePut(4, TdvDBFDate::kLastDay + 1); }),
+              std::make_pair(errcode::kBadFieldType, subcode::kDateAssign));
     EXPECT_EQ(t.Bytes(4), "19991231") << "a refused day leaves the field";
     EXPECT_FALSE(t.DatePut(1, 2451544)) << "not a date field";
 }
@@ -226,12 +227,14 @@ TEST_F(FieldsTest, FieldLookupByName) {
     EXPECT_EQ(t.FieldNumber("AMOUNTAMOUNTAMOUNT"), 0) << "longer than any field name";
     EXPECT_EQ(t.FieldNumber(""), 0);
     std::string message;
-    EXPECT_EQ(Raised([&] { t.FieldByName("NOPE"); }, &message), std::make_pair(1003, 1298));
+    EXPECT_EQ(Raised([&] { t.FieldByName("NOPE"); }, &message),
+              std::make_pair(errcode::kBadFieldName, subcode::kFieldLookup));
     EXPECT_EQ(message, "dBase field name is invalid - " + t.Name() + "->NOPE");
-    EXPECT_EQ(Raised([&] { t.DateGetN("AMOUNT"); }, &message), std::make_pair(1004, 1299));
+    EXPECT_EQ(Raised([&] { t.DateGetN("AMOUNT"); }, &message),
+              std::make_pair(errcode::kBadFieldType, subcode::kFieldType));
     EXPECT_EQ(message, "dBase field is of incorrect type - AMOUNT");
-    EXPECT_EQ(Raised([&] { t.LogicPutN("NAME", true); }).first, 1004);
-    EXPECT_EQ(Raised([&] { t.NumberGetN("WHEN"); }).first, 1004);
+    EXPECT_EQ(Raised([&] { t.LogicPutN("NAME", true); }).first, errcode::kBadFieldType);
+    EXPECT_EQ(Raised([&] { t.NumberGetN("WHEN"); }).first, errcode::kBadFieldType);
     EXPECT_EQ(t.StringGetN("amount"), "0.00");
     EXPECT_EQ(t.CurrentField()->name, "AMOUNT");
 }
@@ -295,8 +298,8 @@ TEST_F(FieldsTest, DeleteRewritesOnlyWhenItChangesAndRecallAlways) {
 
     t.reset();
     Probe fresh(dir.File("t.dbf"), "", true, false);  // nothing read yet: no record to mark
-    EXPECT_EQ(Raised([&] { fresh.DeleteRecord(); }).first, 1002);
-    EXPECT_EQ(Raised([&] { fresh.UndeleteRecord(); }).first, 1002);
+    EXPECT_EQ(Raised([&] { fresh.DeleteRecord(); }).first, errcode::kBeyondEof);
+    EXPECT_EQ(Raised([&] { fresh.UndeleteRecord(); }).first, errcode::kBeyondEof);
     EXPECT_EQ(fresh.writes, 0);
     EXPECT_EQ(fresh.RecordCount(), 1) << "no stray record appended";
 }
@@ -368,7 +371,7 @@ TEST_F(FieldsTest, VfpBinaryTypesRoundTrip) {
             EXPECT_EQ(error.first, 0);
             EXPECT_EQ(hex, c.hex);
         } else {
-            EXPECT_EQ(error, std::make_pair(1011, 1261));
+            EXPECT_EQ(error, std::make_pair(errcode::kNumberTooLarge, subcode::kNumberAssign));
             EXPECT_EQ(t.Bytes(c.field), before);
         }
     }
@@ -407,16 +410,16 @@ TEST_F(FieldsTest, BinaryTypesInAnotherVersionAreText) {
     Probe t(name, "", true, false);
     t.GetRecord(1);
     EXPECT_EQ(t.NumberGet(1), 12) << "read as text";
-    EXPECT_EQ(Raised([&] { t.NumberPut(1, 3); }), std::make_pair(1004, 1299));
+    EXPECT_EQ(Raised([&] { t.NumberPut(1, 3); }), std::make_pair(errcode::kBadFieldType, subcode::kFieldType));
     EXPECT_EQ(t.Bytes(1), "  12");
     EXPECT_EQ(t.StringGet(2), "---MEMO---");
     EXPECT_EQ(t.MemoFile(2), nullptr);
     std::string message;
-    EXPECT_EQ(Raised([&] { t.MemoSize(2); }, &message), std::make_pair(1004, 6101));
+    EXPECT_EQ(Raised([&] { t.MemoSize(2); }, &message), std::make_pair(errcode::kBadFieldType, subcode::kMemoOpen));
     EXPECT_NE(message.find("->M"), std::string::npos) << message;
-    EXPECT_EQ(Raised([&] { t.MemoWrite(2, "abc", 3); }).first, 1004);
+    EXPECT_EQ(Raised([&] { t.MemoWrite(2, "abc", 3); }).first, errcode::kBadFieldType);
     char buffer[8];
-    EXPECT_EQ(Raised([&] { t.MemoRead(2, buffer, 8); }).first, 1004);
+    EXPECT_EQ(Raised([&] { t.MemoRead(2, buffer, 8); }).first, errcode::kBadFieldType);
     t.FieldPut(2, "");
     EXPECT_EQ(t.MemoSize(2), 0) << "no memo: nothing to ask the memo file";
 }

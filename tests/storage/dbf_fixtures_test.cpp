@@ -29,7 +29,7 @@ TEST(PeerFixtures, EveryTableOpensWithItsHeaderAndRecordBytes) {
                 DVO_dBaseDBF t(e.path, "", false, true);
                 ADD_FAILURE() << "version " << e.version << " was accepted";
             } catch (const EOrdaneError& error) {
-                EXPECT_EQ(error.Code(), 1001);
+                EXPECT_EQ(error.Code(), errcode::kBadHeader);
             }
             continue;
         }
@@ -73,7 +73,7 @@ TEST(RealFixtures, AcceptedVersionsReadAndOthersAreRefusedCleanly) {
                 DVO_dBaseDBF t(entry.path().string(), "", false, true);
                 ADD_FAILURE() << "version " << int(bytes[0]) << " was accepted";
             } catch (const EOrdaneError& e) {
-                EXPECT_EQ(e.Code(), 1001);
+                EXPECT_EQ(e.Code(), errcode::kBadHeader);
                 ++refused;
             }
             continue;

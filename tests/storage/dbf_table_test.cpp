@@ -77,16 +77,18 @@ TEST_F(TableTest, CreatedTablesOpenWithTheirLayout) {
 
 TEST_F(TableTest, CreateRefusesBadDefinitionsAndExistingFiles) {
     std::string name = dir.File("bad.dbf");
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"1ABC", 'C', 5}}); }).first, 1003);
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"ELEVENCHARS", 'C', 5}}); }).first, 1003);
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'C', 5}, {"a", 'N', 5}}); }).first, 1003);
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'I'}}); }).first, 1004) << "I needs a 0x30 table";
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'M'}}); }).first, 1004) << "no memo file in 0x03";
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'N', 30}}); }).first, 1004);
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x04, {{"A", 'C', 5}}); }).first, 1001);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"1ABC", 'C', 5}}); }).first, errcode::kBadFieldName);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"ELEVENCHARS", 'C', 5}}); }).first, errcode::kBadFieldName);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'C', 5}, {"a", 'N', 5}}); }).first, errcode::kBadFieldName);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'I'}}); }).first, errcode::kBadFieldType)
+        << "I needs a 0x30 table";
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'M'}}); }).first, errcode::kBadFieldType)
+        << "no memo file in 0x03";
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'N', 30}}); }).first, errcode::kBadFieldType);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x04, {{"A", 'C', 5}}); }).first, errcode::kBadHeader);
     EXPECT_FALSE(os::FileExists(name)) << "nothing is left behind";
     CreateTable(name, 0x03, {{"A", 'C', 5}});
-    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'C', 5}}); }).first, 183);
+    EXPECT_EQ(Raised([&] { CreateTable(name, 0x03, {{"A", 'C', 5}}); }).first, errcode::kExists);
 }
 
 TEST_F(TableTest, RecordCountComesFromTheFileSize) {
@@ -107,7 +109,7 @@ TEST_F(TableTest, RecordCountComesFromTheFileSize) {
 
 TEST_F(TableTest, PositioningMovesAndStopsAtBothEnds) {
     DVO_dBaseDBF t(MakeTable(3), "", false, true);
-    t.GetRecord(-5);
+    t.GetRecord(recreq::kReread);
     EXPECT_EQ(t.CurrentRecord(), 0) << "re-reading with nothing current reads nothing";
     t.GetRecord(recreq::kLast);
     EXPECT_EQ(NameOf(t), "R3");
@@ -125,8 +127,8 @@ TEST_F(TableTest, PositioningMovesAndStopsAtBothEnds) {
     EXPECT_EQ(NameOf(t), "R2");
     t.GetRecord(4);
     EXPECT_TRUE(t.Eof()) << "one past the end is the end, not an error";
-    EXPECT_EQ(Raised([&] { t.GetRecord(5); }), std::make_pair(1002, 1207));
-    EXPECT_EQ(Raised([&] { t.GetRecord(-6); }), std::make_pair(1002, 1207));
+    EXPECT_EQ(Raised([&] { t.GetRecord(5); }), std::make_pair(errcode::kBeyondEof, subcode::kRecordRead));
+    EXPECT_EQ(Raised([&] { t.GetRecord(-6); }), std::make_pair(errcode::kBeyondEof, subcode::kRecordRead));
 }
 
 TEST_F(TableTest, PutRecordReplacesAndOutOfRangeAppends) {
@@ -156,8 +158,8 @@ TEST_F(TableTest, ReadOnlyTablesWriteNothing) {
         DVO_dBaseDBF t(name, "", false, false);
         t.GetRecord(1);
         SetRecord(t, "NEVER", "");
-        EXPECT_EQ(Raised([&] { t.PutRecord(1); }).first, 5);
-        EXPECT_EQ(Raised([&] { t.AppendRecord(); }).first, 5);
+        EXPECT_EQ(Raised([&] { t.PutRecord(1); }).first, errcode::kAccessDenied);
+        EXPECT_EQ(Raised([&] { t.AppendRecord(); }).first, errcode::kAccessDenied);
         EXPECT_EQ(t.RecordCount(), 2);
     }
     EXPECT_EQ(ReadFileBytes(name), before);
@@ -256,7 +258,7 @@ TEST_F(TableTest, RefusedAppendLockWritesNothing) {
     ASSERT_TRUE(peer.LockRegion(0x7FFFFFFE, 1));
     {
         DVO_dBaseDBF t(name, "", true, true);
-        EXPECT_EQ(Raised([&] { t.AppendRecord(); }).first, 33);
+        EXPECT_EQ(Raised([&] { t.AppendRecord(); }).first, errcode::kLockViolation);
         EXPECT_EQ(t.RecordCount(), 1);
         EXPECT_EQ(t.LockCount(), 0);
     }
@@ -306,7 +308,8 @@ TEST_F(TableTest, SecondExclusiveOpenIsASharingViolation) {
         return 0;
     });
     child.Await();
-    EXPECT_EQ(Raised([&] { DVO_dBaseDBF t(name, "", false, true); }), std::make_pair(32, 1107));
+    EXPECT_EQ(Raised([&] { DVO_dBaseDBF t(name, "", false, true); }),
+              std::make_pair(errcode::kSharingViolation, subcode::kOpen));
     child.Tell();
     EXPECT_EQ(child.Wait(), 0);
     EXPECT_NO_THROW(DVO_dBaseDBF(name, "", false, true));
@@ -324,19 +327,19 @@ TEST_F(TableTest, MalformedHeadersAreRefused) {
     const std::vector<uint8_t> original = ReadFileBytes(good);
     const std::vector<DamageCase> cases = {
         {"shorter than 32 bytes", [](auto& b) { b.resize(20); }, 221},
-        {"unknown version", [](auto& b) { b[0] = 0x04; }, 1001},
-        {"version 0x02", [](auto& b) { b[0] = 0x02; }, 1001},
-        {"record length 0", [](auto& b) { b[10] = b[11] = 0; }, 1001},
-        {"header length too small", [](auto& b) { b[8] = 32; b[9] = 0; }, 1001},
-        {"file shorter than its header", [](auto& b) { b.resize(80); }, 1001},
-        {"fields longer than the record", [](auto& b) { b[32 + 16] = 200; }, 1001},
+        {"unknown version", [](auto& b) { b[0] = 0x04; }, errcode::kBadHeader},
+        {"version 0x02", [](auto& b) { b[0] = 0x02; }, errcode::kBadHeader},
+        {"record length 0", [](auto& b) { b[10] = b[11] = 0; }, errcode::kBadHeader},
+        {"header length too small", [](auto& b) { b[8] = 32; b[9] = 0; }, errcode::kBadHeader},
+        {"file shorter than its header", [](auto& b) { b.resize(80); }, errcode::kBadHeader},
+        {"fields longer than the record", [](auto& b) { b[32 + 16] = 200; }, errcode::kBadHeader},
     };
     for (const DamageCase& c : cases) {
         std::vector<uint8_t> bytes = original;
         c.damage(bytes);
         WriteFileBytes(good, bytes);
         auto raised = Raised([&] { DVO_dBaseDBF t(good, "", false, true); });
-        EXPECT_EQ(raised, std::make_pair(c.code, 1204)) << c.what;
+        EXPECT_EQ(raised, std::make_pair(c.code, subcode::kTableOpen)) << c.what;
         EXPECT_EQ(ReadFileBytes(good), bytes) << c.what << ": nothing written";
     }
 }
@@ -504,7 +507,7 @@ TEST_F(TableTest, RenameMovesTheMemoFileAndUndoesAFailedHalf) {
 
     WriteFileBytes(dir.File("taken.dbt"), {0});
     DVO_dBaseDBF t(dir.File("moved.dbf"), "", true, false);
-    EXPECT_EQ(Raised([&] { t.Rename(dir.File("taken.dbf")); }), std::make_pair(183, 1106));
+    EXPECT_EQ(Raised([&] { t.Rename(dir.File("taken.dbf")); }), std::make_pair(errcode::kExists, subcode::kRename));
     EXPECT_TRUE(os::FileExists(dir.File("moved.dbf"))) << "the table went back to its old name";
     EXPECT_FALSE(os::FileExists(dir.File("taken.dbf")));
     EXPECT_EQ(t.Name(), os::UpperCase(dir.File("moved.dbf")));
@@ -516,7 +519,7 @@ TEST_F(TableTest, FlushDoesNotOpenAMissingMemoFile) {
     os::DeleteFile(dir.File("m.dbt"));
     DVO_dBaseDBF t(name, "", true, false);
     EXPECT_NO_THROW(t.Flush());
-    EXPECT_EQ(Raised([&] { t.OpenMemo(); }), std::make_pair(2, 6101));
+    EXPECT_EQ(Raised([&] { t.OpenMemo(); }), std::make_pair(errcode::kFileNotFound, subcode::kMemoOpen));
 }
 
 }  // namespace

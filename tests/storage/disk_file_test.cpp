@@ -30,14 +30,14 @@ TEST_F(DiskFileTest, NameIsAbsoluteAndUpperCasedButTheFileKeepsItsCase) {
 TEST_F(DiskFileTest, OpenAndCreateReportTheirSubcodes) {
     DVO_DiskFile missing(dir.File("none.bin"), false, true);
     EXPECT_FALSE(missing.Existed());
-    EXPECT_EQ(Raised([&] { missing.Open(); }), std::make_pair(2, 1107));
+    EXPECT_EQ(Raised([&] { missing.Open(); }), std::make_pair(errcode::kFileNotFound, subcode::kOpen));
     try {
         missing.Open();
     } catch (const EOrdaneError& e) {
         EXPECT_EQ(std::string(e.what()), "File not found - " + missing.Name());
     }
     DVO_DiskFile noFolder(dir.File("none/x.bin"), true, false);
-    EXPECT_EQ(Raised([&] { noFolder.CreateNew(); }), std::make_pair(3, 1108));
+    EXPECT_EQ(Raised([&] { noFolder.CreateNew(); }), std::make_pair(errcode::kPathNotFound, subcode::kCreate));
 }
 
 TEST_F(DiskFileTest, ShortReadSetsErrorWithoutAReport) {
@@ -54,15 +54,15 @@ TEST_F(DiskFileTest, ShortReadSetsErrorWithoutAReport) {
 TEST_F(DiskFileTest, ReadOnlyFileRefusesWritesAndTruncates) {
     DVO_DiskFile f(name, false, false);
     f.Open();
-    EXPECT_EQ(Raised([&] { f.WriteAt(0, "y", 1); }), std::make_pair(5, 1102));
-    EXPECT_EQ(Raised([&] { f.Truncate(10); }), std::make_pair(5, 1109));
+    EXPECT_EQ(Raised([&] { f.WriteAt(0, "y", 1); }), std::make_pair(errcode::kAccessDenied, subcode::kWrite));
+    EXPECT_EQ(Raised([&] { f.Truncate(10); }), std::make_pair(errcode::kAccessDenied, subcode::kTruncate));
     EXPECT_EQ(ReadFileBytes(name), std::vector<uint8_t>(100, 'x'));
 }
 
 TEST_F(DiskFileTest, SharedTruncateNeedsTheWholeFileLock) {
     DVO_DiskFile f(name, true, true);
     f.Open();
-    EXPECT_EQ(Raised([&] { f.Truncate(10); }), std::make_pair(5, 1109));
+    EXPECT_EQ(Raised([&] { f.Truncate(10); }), std::make_pair(errcode::kAccessDenied, subcode::kTruncate));
     ASSERT_TRUE(f.LockWhole());
     EXPECT_TRUE(f.HasWriteAccess());
     f.Truncate(10);
@@ -117,7 +117,7 @@ TEST_F(DiskFileTest, RenameKeepsTheOldNameWhenTheTargetExists) {
     DVO_DiskFile f(name, true, false);
     f.Open();
     std::string before = f.Name();
-    EXPECT_EQ(Raised([&] { f.Rename(dir.File("other.bin")); }), std::make_pair(183, 1106));
+    EXPECT_EQ(Raised([&] { f.Rename(dir.File("other.bin")); }), std::make_pair(errcode::kExists, subcode::kRename));
     EXPECT_EQ(f.Name(), before);
     EXPECT_FALSE(f.IsClosed()) << "reopened under the stored name";
     EXPECT_TRUE(f.Rename(dir.File("moved.bin")));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -275,6 +276,42 @@ TEST_F(MemoTest, MemoLocksSitOnTheProtocolsBytes) {
     }
 }
 
+TEST_F(MemoTest, AContendedMemoLockWaitsTheEngineWideLockWaitThenRefuses) {
+    DVobjMemo& memo = Open(0x8B, "", true);
+    const int32_t block = Write(memo, "kept");
+    // A second open file description of the memo file contends like another process.
+    DVO_DiskFile holder(MemoPath(0x8B), true, true);
+    holder.Open();
+    ASSERT_TRUE(holder.LockRegion(0x7FFFFFFD, 1));
+    struct WaitScope {
+        TdvLockWait saved = LockWait();
+        ~WaitScope() { SetLockWait(saved.waitMilliseconds, saved.intervalMilliseconds); }
+    } restoreWait;
+    SetLockWait(300, 30);  // 10 attempts, 9 pauses
+
+    const auto start = std::chrono::steady_clock::now();
+    int32_t rewritten = block;
+    EXPECT_EQ(Raised([&] { memo.MemoWrite("lost", rewritten, 4); }),
+              std::make_pair(errcode::kLockViolation, subcode::kMemoLock));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(270)) << "gave up before the configured wait";
+    EXPECT_LT(waited, std::chrono::milliseconds(4000)) << "waited the default 5 s, not the configured wait";
+    EXPECT_EQ(rewritten, block);
+    EXPECT_EQ(memo.LockCount(), 0);
+    EXPECT_EQ(ReadMemo(memo, block), "kept");
+
+    holder.UnlockRegion();
+    EXPECT_GT(Write(memo, "now", block), 0) << "the lock is free again";
+}
+
+TEST_F(MemoTest, AMemoErrorReachesTheReporterOnceThroughItsTable) {
+    DVobjMemo& memo = Open(0x8B);
+    Write(memo, "abc");
+    ReportCounter counter;
+    EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), std::make_pair(errcode::kMemoFormat, subcode::kMemoFormat));
+    EXPECT_EQ(counter.Reports(), 1);
+}
+
 TEST_F(MemoTest, RenameFollowsTheTableAndRecordsItsName) {
     DVobjMemo& memo = Open(0x8B);
     Write(memo, "kept");
@@ -290,26 +327,27 @@ TEST_F(MemoTest, RenameFollowsTheTableAndRecordsItsName) {
 
 // Each case damages a memo file; reading must end in error 1005 or a bounded result, never a crash or a hang.
 TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
+    const auto badMemo = std::make_pair(errcode::kMemoFormat, subcode::kMemoFormat);
     {
         DVobjMemo& memo = Open(0x8B, "", false, 64);
         Write(memo, "abc");
-        EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), std::make_pair(1005, 6199)) << "block past the end";
+        EXPECT_EQ(Raised([&] { memo.MemoSize(99); }), badMemo) << "block past the end";
         std::vector<uint8_t> file = ReadFileBytes(MemoPath(0x8B));
         file[64 + 4] = 0xFF;  // length runs past the end of the file
         file[64 + 5] = 0xFF;
         file[64 + 6] = 0xFF;
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), badMemo);
         file[64] = 0;  // no in-use mark
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(1); }), badMemo);
         // A free chain that loops on itself.
         file.resize(64 * 4, 0);
         file[0] = 2;
         file[2 * 64] = 2;
         file[2 * 64 + 4] = 1;
         WriteFileBytes(MemoPath(0x8B), file);
-        EXPECT_EQ(Raised([&] { Write(memo, std::string(200, 'q')); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { Write(memo, std::string(200, 'q')); }), badMemo);
     }
     table.reset();
     {
@@ -317,7 +355,7 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
         file[20] = file[21] = 0;  // block size 0
         WriteFileBytes(MemoPath(0x8B), file);
         DVO_dBaseDBF t(dir.File("m139.dbf"), "", true, false);
-        EXPECT_EQ(Raised([&] { t.OpenMemo(); }).first, 1005);
+        EXPECT_EQ(Raised([&] { t.OpenMemo(); }).first, errcode::kMemoFormat);
     }
     {
         DVobjMemo& memo = Open(0xF5);
@@ -325,7 +363,7 @@ TEST_F(MemoTest, DamagedMemoFilesAreRefusedCleanly) {
         std::vector<uint8_t> file = ReadFileBytes(MemoPath(0xF5));
         file[static_cast<size_t>(block) * memo.BlockSize() + 3] = 7;  // unknown block type
         WriteFileBytes(MemoPath(0xF5), file);
-        EXPECT_EQ(Raised([&] { memo.MemoSize(block); }), std::make_pair(1005, 6199));
+        EXPECT_EQ(Raised([&] { memo.MemoSize(block); }), badMemo);
     }
     {
         DVobjMemo& memo = Open(0x83);

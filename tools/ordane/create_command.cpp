@@ -4,29 +4,24 @@
 #include <cstdlib>
 
 #include "engine/storage/dbf_create.h"
+#include "engine/storage/trim_split.h"
 #include "tools/ordane/command.h"
 
 namespace ordane {
 namespace {
 
-std::string Trim(std::string s) {
-    s.erase(s.find_last_not_of(" \t") + 1);
-    s.erase(0, s.find_first_not_of(" \t"));
-    return s;
-}
-
 // "NAME C(55)" or "N N(8,2)" or "D D".
 TdvNewField ParseField(const std::string& text) {
     TdvNewField f;
-    std::string s = Trim(text);
+    std::string s(textutil::Trim(text));
     size_t blank = s.find_first_of(" \t");
     if (blank == std::string::npos) throw UsageError("field \"" + s + "\" needs a name and a type");
     f.name = s.substr(0, blank);
-    std::string type = Trim(s.substr(blank));
+    std::string type(textutil::Trim(std::string_view(s).substr(blank)));
     if (type.empty() || !std::isalpha(static_cast<unsigned char>(type[0])))
         throw UsageError("field \"" + s + "\" has no type letter");
     f.type = static_cast<char>(std::toupper(static_cast<unsigned char>(type[0])));
-    std::string size = Trim(type.substr(1));
+    std::string size(textutil::Trim(std::string_view(type).substr(1)));
     if (!size.empty()) {
         int length = 0, decimals = 0;
         char close = 0;
@@ -58,14 +53,7 @@ public:
         if (version_.empty() || *end != '\0' || version < 0 || version > 255)
             throw UsageError("--version takes a version byte such as 0x03");
         std::vector<TdvNewField> fields;
-        size_t start = 0;
-        while (start <= fields_.size()) {
-            size_t semi = fields_.find(';', start);
-            std::string part = fields_.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
-            if (!Trim(part).empty()) fields.push_back(ParseField(part));
-            if (semi == std::string::npos) break;
-            start = semi + 1;
-        }
+        for (const std::string& part : textutil::SplitNames(fields_)) fields.push_back(ParseField(part));
         if (fields.empty()) throw UsageError("--fields names no field");
         CreateTable(table_, static_cast<uint8_t>(version), fields, blockSize_);
         return kExitOk;

@@ -43,7 +43,7 @@ public:
         }
         t->progress.Start("dump", t->RecordCount());
         int64_t shown = 0;
-        for (t->GetRecord(-3); !t->Eof(); t->GetRecord(-1)) {
+        for (t->GetRecord(recreq::kFirst); !t->Eof(); t->GetRecord(recreq::kNext)) {
             t->progress.Step(++shown);
             if (csv) {
                 std::string line;

@@ -10,21 +10,15 @@
 #include "engine/storage/dbf_fields.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 #include "tools/ordane/command.h"
 
 namespace ordane {
 namespace {
 
-std::string TrimRight(std::string s) {
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
-}
-
-std::string Trim(std::string s) {
-    s = TrimRight(std::move(s));
-    s.erase(0, s.find_first_not_of(' '));
-    return s;
-}
+// Field text pads with blanks only.
+std::string TrimRight(std::string_view s) { return std::string(textutil::TrimRight(s, textutil::IsBlank)); }
+std::string Trim(std::string_view s) { return std::string(textutil::Trim(s, textutil::IsBlank)); }
 
 std::string IsoDate(int32_t day) {
     int y = 0, m = 0, d = 0;

@@ -3,6 +3,7 @@
 
 #include "engine/index/index_tag.h"
 #include "engine/storage/os_services.h"
+#include "engine/storage/trim_split.h"
 #include "tools/ordane/command.h"
 #include "tools/ordane/field_text.h"
 
@@ -15,11 +16,7 @@ Json KeyJson(const DVobjIndexKeyData& key, int codePage) {
         case vkNumber: return key.AsNumber();
         case vkDate: return key.AsDate();
         case vkEmpty: return "";
-        default: {
-            std::string text(key.Bytes());
-            text.erase(text.find_last_not_of(' ') + 1);
-            return os::ToUtf8(text, codePage);
-        }
+        default: return os::ToUtf8(textutil::TrimRight(key.Bytes(), textutil::IsBlank), codePage);
     }
 }
 
@@ -37,7 +34,7 @@ public:
         t->OpenIndexes({index_});
         DVobjIndexTag* tag = t->UseTag(tag_, true);
         t->useDeleted = true;  // a tag holds deleted records too
-        for (t->GetRecord(-3); !t->Eof(); t->GetRecord(-1)) {
+        for (t->GetRecord(recreq::kFirst); !t->Eof(); t->GetRecord(recreq::kNext)) {
             Json entry;
             entry["recno"] = t->CurrentRecord();
             entry["key"] = KeyJson(tag->CurrentKey(), codePage_);

@@ -66,7 +66,7 @@ private:
         tag.ResetCursor(2);
         DVobjIndexKeyData previous;
         t.progress.Start("verify " + tag.Name(), 2 * static_cast<int64_t>(records));
-        for (int32_t r = tag.Navigate(-3); r != 0 && !tag.Eof(); r = tag.Navigate(-1)) {
+        for (int32_t r = tag.Navigate(recreq::kFirst); r != 0 && !tag.Eof(); r = tag.Navigate(recreq::kNext)) {
             t.progress.Step(++check.keys);
             const DVobjIndexKeyData& key = tag.CurrentKey();
             if (r < 1 || r > records) {
