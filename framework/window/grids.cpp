@@ -4,13 +4,13 @@
 #include <climits>
 
 TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner), fixedColor_(clBtnFace) {
+    colWidths_.assign(static_cast<size_t>(colCount_), defaultColWidth_);
+    rowHeights_.assign(static_cast<size_t>(rowCount_), defaultRowHeight_);
+    tabStops_.assign(static_cast<size_t>(colCount_), true);
     SetBounds(0, 0, 320, 120);
     SetTabStop(true);
     SetColor(clWindow);
     SetParentColor(false);
-    colWidths_.assign(static_cast<size_t>(colCount_), defaultColWidth_);
-    rowHeights_.assign(static_cast<size_t>(rowCount_), defaultRowHeight_);
-    tabStops_.assign(static_cast<size_t>(colCount_), true);
     SetFrameWidth(2);
     UpdateScrollRange();
 }
