@@ -69,63 +69,69 @@ void ControlWidget::paintEvent(QPaintEvent*) {
     RunGuarded([&] { TControlBridge::Paint(*c, painter); });
 }
 
+namespace {
+
+// A mouse event in the control's terms: its client coordinates and the shift state.
+struct MouseInput {
+    TMouseButton button;
+    TShiftState shift;
+    int x, y;
+};
+
+MouseInput InputOf(const TControl& c, const QSinglePointEvent& event) {
+    TPoint o = TControlBridge::Origin(c);
+    QPoint p = event.position().toPoint();
+    return MouseInput{ButtonOf(event.button()), ShiftState(event.modifiers(), event.buttons()), p.x() - o.X,
+                      p.y() - o.Y};
+}
+
+}  // namespace
+
 void ControlWidget::mousePressEvent(QMouseEvent* event) {
     if (!control_) return;
     TControl* c = control_;
-    TPoint o = TControlBridge::Origin(*c);
-    QPoint p = event->position().toPoint();
-    TShiftState s = ShiftState(event->modifiers(), event->buttons());
+    MouseInput in = InputOf(*c, *event);
     if (event->button() == Qt::LeftButton) TControlBridge::SetCapturing(*c, true);
-    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop() && w->CanFocus() && !w->Focused() &&
-                                                   (focusPolicy() & Qt::ClickFocus))
-        RunGuarded([&] { w->SetFocus(); });
-    RunGuarded([&] { TControlBridge::MouseDown(*c, ButtonOf(event->button()), s, p.x() - o.X, p.y() - o.Y); });
+    RunGuarded([&] { TControlBridge::MouseDown(*c, in.button, in.shift, in.x, in.y); });
     event->accept();
 }
 
 void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!control_) return;
     TControl* c = control_;
-    TPoint o = TControlBridge::Origin(*c);
-    QPoint p = event->position().toPoint();
-    TShiftState s = ShiftState(event->modifiers(), event->buttons());
-    s.Include(ssDouble);
+    MouseInput in = InputOf(*c, *event);
+    in.shift.Include(ssDouble);
     if (event->button() == Qt::LeftButton) TControlBridge::SetCapturing(*c, true);
     if (c->ControlStyle().Contains(csDoubleClicks)) {
         RunGuarded([&] { TControlBridge::DblClick(*c); });
         if (!control_) return;
     }
-    RunGuarded([&] { TControlBridge::MouseDown(*c, ButtonOf(event->button()), s, p.x() - o.X, p.y() - o.Y); });
+    RunGuarded([&] { TControlBridge::MouseDown(*c, in.button, in.shift, in.x, in.y); });
     event->accept();
 }
 
 void ControlWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!control_) return;
     TControl* c = control_;
-    TPoint o = TControlBridge::Origin(*c);
-    QPoint p = event->position().toPoint();
-    TShiftState s = ShiftState(event->modifiers(), event->buttons());
-    RunGuarded([&] { TControlBridge::MouseMove(*c, s, p.x() - o.X, p.y() - o.Y); });
+    MouseInput in = InputOf(*c, *event);
+    RunGuarded([&] { TControlBridge::MouseMove(*c, in.shift, in.x, in.y); });
     event->accept();
 }
 
 void ControlWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (!control_) return;
     TControl* c = control_;
-    TPoint o = TControlBridge::Origin(*c);
-    QPoint p = event->position().toPoint();
-    int x = p.x() - o.X, y = p.y() - o.Y;
-    TShiftState s = ShiftState(event->modifiers(), event->buttons());
+    MouseInput in = InputOf(*c, *event);
     bool wasCapturing = TControlBridge::Capturing(*c);
     if (event->button() == Qt::LeftButton) {
         TControlBridge::SetCapturing(*c, false);
         if (QWidget::mouseGrabber() == this) releaseMouse();
-        if (wasCapturing && c->ControlStyle().Contains(csClickEvents) && c->ClientRect().Contains(Point(x, y))) {
+        if (wasCapturing && c->ControlStyle().Contains(csClickEvents) && c->ClientRect().Contains(Point(in.x, in.y))) {
             RunGuarded([&] { c->Click(); });
             if (!control_) return;
         }
     }
-    RunGuarded([&] { TControlBridge::MouseUp(*c, ButtonOf(event->button()), s, x, y); });
+    RunGuarded([&] { TControlBridge::MouseUp(*c, in.button, in.shift, in.x, in.y); });
     event->accept();
 }
 
@@ -144,29 +150,11 @@ void ControlWidget::wheelEvent(QWheelEvent* event) {
     }
 }
 
-void ControlWidget::keyPressEvent(QKeyEvent* event) {
-    auto* w = dynamic_cast<TWinControl*>(control_);
-    if (!w) {
-        event->ignore();
-        return;
-    }
-    TKey key = qtconv::VirtualKey(*event);
-    TShiftState shift = ShiftState(event->modifiers(), QApplication::mouseButtons());
-    if (key != 0) RunGuarded([&] { w->KeyDown(key, shift); });
-    if (!control_) return;
-    if (key != 0) {
-        QString text = event->text();
-        if (text.size() == 1) {
-            std::string ansi = qtconv::FromQString(text);
-            char ch = ansi.empty() ? 0 : ansi[0];
-            if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) ch = '\r';
-            if (ch != 0) RunGuarded([&] { w->KeyPress(ch); });
-        }
-    }
-    event->accept();
-}
+void ControlWidget::keyPressEvent(QKeyEvent* event) { DeliverKey(event, true); }
 
-void ControlWidget::keyReleaseEvent(QKeyEvent* event) {
+void ControlWidget::keyReleaseEvent(QKeyEvent* event) { DeliverKey(event, false); }
+
+void ControlWidget::DeliverKey(QKeyEvent* event, bool down) {
     auto* w = dynamic_cast<TWinControl*>(control_);
     if (!w) {
         event->ignore();
@@ -174,7 +162,13 @@ void ControlWidget::keyReleaseEvent(QKeyEvent* event) {
     }
     TKey key = qtconv::VirtualKey(*event);
     TShiftState shift = ShiftState(event->modifiers(), QApplication::mouseButtons());
-    if (key != 0) RunGuarded([&] { w->KeyUp(key, shift); });
+    if (key != 0) RunGuarded([&] { down ? w->KeyDown(key, shift) : w->KeyUp(key, shift); });
+    if (down && control_ && key != 0 && event->text().size() == 1) {
+        std::string ansi = qtconv::FromQString(event->text());
+        char ch = ansi.empty() ? 0 : ansi[0];
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) ch = '\r';
+        if (ch != 0) RunGuarded([&] { w->KeyPress(ch); });
+    }
     event->accept();
 }
 

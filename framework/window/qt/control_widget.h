@@ -40,6 +40,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void DeliverKey(QKeyEvent* event, bool down);
+
     TControl* control_;  // the control this widget shows; nullptr once it is going
 };
 
