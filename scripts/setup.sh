@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests and the program need. Idempotent.
 set -euo pipefail
-packages=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+packages=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
           libcli11-dev nlohmann-json3-dev python3 python3-dbf python3-dbfread libdbd-xbase-perl)
 missing=()
 for p in "${packages[@]}"; do
