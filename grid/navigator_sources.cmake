@@ -1,0 +1,1 @@
+# The localised texts and the record navigator.

@@ -1,0 +1,1 @@
+# Localised texts and record navigator.
