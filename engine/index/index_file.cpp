@@ -194,15 +194,19 @@ bool DVobjIndexFile::Lock() {
         offset = lockA_;
         break;
     default:
-        throw EOrdaneError(FormatResource(65164, {"33", disk_->Name()}), 65164, subcode::kNone);
+        LockFailed(errcode::kLockViolation);
     }
     const int attempts = std::max(1, gLockWait / gLockInterval);
     for (int i = 0; i < attempts; ++i) {
         if (disk_->LockRegion(offset, length)) return true;
         if (i + 1 < attempts) os::Sleep(gLockInterval);
     }
-    throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
-                       subcode::kNone);
+    LockFailed(disk_->Error());
+}
+
+void DVobjIndexFile::LockFailed(int32_t error) const {
+    throw EOrdaneError(FormatResource(idxerr::kLockFailed, {std::to_string(error), disk_->Name()}),
+                       idxerr::kLockFailed, subcode::kNone);
 }
 
 bool DVobjIndexFile::Unlock() { return disk_->UnlockRegion(); }

@@ -23,6 +23,7 @@ constexpr int32_t kBadPage = 2113;       // a page's count or entries do not fit
 constexpr int32_t kBadPointer = 2114;    // a child or root page outside the file, or a page that loops back
 constexpr int32_t kTooDeep = 2115;       // descent beyond 32 levels
 constexpr int32_t kNoTable = 2117;       // a build was asked of an index without its table
+constexpr int32_t kLockFailed = 65164;   // the index lock could not be taken: "Error %s in Lock of %s"
 }
 namespace idxsub {
 constexpr int32_t kReadHeader = 3201, kReadNode = 3202, kDescend = 3203, kBuild = 3204;
@@ -74,6 +75,8 @@ public:
     // Takes the index lock, retrying; raises "Error %s in Lock of %s" when every attempt fails.
     bool Lock();
     bool Unlock();
+    // Raises "Error %s in Lock of %s" (idxerr::kLockFailed) with error and the disk file's name.
+    [[noreturn]] void LockFailed(int32_t error) const;
     // The lock retry pause and period (engine-wide; 50 ms and 5000 ms unless changed).
     static void SetLockWait(int waitMilliseconds, int intervalMilliseconds);
 

@@ -33,9 +33,7 @@ class WholeLock {
 public:
     explicit WholeLock(DVobjIndexFile* file) : disk_(file->Disk()) {
         if (!disk_->IsShared()) return;
-        if (!disk_->LockWhole())
-            throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
-                               subcode::kNone);
+        if (!disk_->LockWhole()) file->LockFailed(disk_->Error());
         held_ = true;
     }
     ~WholeLock() {
