@@ -112,6 +112,12 @@ void DVobjIndexFile::WriteBlock(int64_t position, const void* buffer, int32_t co
     }
 }
 
+bool DVobjIndexFile::ReadPage(int32_t page, uint8_t* buffer, int32_t count) {
+    return ReadBlock(page, buffer, count);
+}
+
+void DVobjIndexFile::WritePage(int32_t page, const uint8_t* buffer, int32_t count) { WriteBlock(page, buffer, count); }
+
 void DVobjIndexFile::Reindex() {}
 
 bool DVobjIndexFile::RenameFile(const std::string& newName) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/index/index_owner.h"
+#include "engine/index/index_page.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/collection.h"
 #include "engine/storage/dbf_table.h"
@@ -26,7 +27,7 @@ constexpr int32_t kNoTable = 2117;       // a build was asked of an index withou
 constexpr int32_t kLockFailed = 65164;   // the index lock could not be taken: "Error %s in Lock of %s"
 }
 namespace idxsub {
-constexpr int32_t kReadHeader = 3201, kReadNode = 3202, kDescend = 3203, kBuild = 3204;
+constexpr int32_t kReadHeader = 3201, kReadNode = 3202, kDescend = 3203, kBuild = 3204, kWriteNode = 3205;
 }
 
 class DVobjIndexFile {
@@ -54,6 +55,10 @@ public:
     virtual bool ReadBlock(int64_t position, void* buffer, int32_t count);
     // Writes count bytes at position (a copy encrypted with the table's write key).
     virtual void WriteBlock(int64_t position, const void* buffer, int32_t count);
+    // Page transfers by the format's page address, count bytes (the page codec's reads and writes). Base: the
+    // address is a byte offset; formats that number their pages override.
+    virtual bool ReadPage(int32_t page, uint8_t* buffer, int32_t count);
+    virtual void WritePage(int32_t page, const uint8_t* buffer, int32_t count);
     virtual void Reindex();
     // Renames the disk file (the file's own extension kept); true on success.
     virtual bool RenameFile(const std::string& newName);
