@@ -63,6 +63,8 @@ int32_t TdvSortPages::WritePages(TdvIndexOwner* progress) {
         ++written;
         if (progress) progress->StatusUpdate(2, written, 0);
     }
+    // No key at all still gives a root: an empty leaf.
+    At(0);
     int32_t root = 0;
     for (size_t level = 0; level < levels_.size(); ++level) {
         const Level& l = levels_[level];

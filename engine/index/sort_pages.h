@@ -26,7 +26,8 @@ public:
     TdvSortPages(int32_t maxKeyLength, bool ascending, bool unique, DVobjIndexTag* tag, TdvIndexPageCodec& codec);
     ~TdvSortPages() override;
 
-    // Drains the sorter into pages; returns the root page. Reports progress (phase 2) to progress when given.
+    // Drains the sorter into pages; returns the root page (an empty leaf when no key was added). Reports
+    // progress (phase 2) to progress when given.
     int32_t WritePages(TdvIndexOwner* progress);
 
 private:
