@@ -70,6 +70,7 @@ void TdvNdxPageCodec::DecodePage(TdvByteView bytes, int32_t page, DVobjIndexKey&
     const size_t keys = static_cast<size_t>(n);
     // Every entry must lie in the page before any is taken.
     bytes.Check(kEntriesAt, interior ? keys * entryLength + kChildWord : keys * entryLength);
+    if (n > 0) CheckKeyRoom(bytes);
     const int32_t entries = interior ? n + 1 : n;
     node.Resize(entries);
     node.kind_ = interior ? nodekind::kInterior : nodekind::kLeaf;
@@ -101,8 +102,7 @@ void TdvNdxPageCodec::DecodePage(TdvByteView bytes, int32_t page, DVobjIndexKey&
             while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
             k->SetText(text);
         } else {
-            // A header whose entries are too short for a double stops here: the key would reach past the entry.
-            k->SetNumber(bytes.Sub(at, entryLength).F64LE(kEntryKeyAt));
+            k->SetNumber(bytes.F64LE(at + kEntryKeyAt));
         }
     }
 }
@@ -110,26 +110,32 @@ void TdvNdxPageCodec::DecodePage(TdvByteView bytes, int32_t page, DVobjIndexKey&
 void TdvNdxPageCodec::EncodePage(const DVobjIndexKey& node, int32_t first, int32_t count, bool interior,
                                  TdvWriteView bytes) const {
     bytes.PutU16LE(kCountAt, static_cast<uint16_t>(interior ? count - 1 : count));
+    if (count <= 0) return;
     const size_t entryLength = static_cast<size_t>(entryLength_);
-    for (int32_t i = 0; i < count; ++i) {
-        const DVobjIndexKeyData* k = node.Entry(first + i);
-        TdvWriteView e = bytes.Sub(kEntriesAt + static_cast<size_t>(i) * entryLength, entryLength);
-        e.PutI32LE(interior ? kEntryChildAt : kEntryRecordAt, k->Target);
-        EncodeKey(*k, e);
+    bytes.Check(kEntriesAt, static_cast<size_t>(count) * entryLength);
+    CheckKeyRoom(bytes);
+    size_t at = kEntriesAt;
+    for (int32_t i = 0; i < count; ++i, at += entryLength) {
+        const DVobjIndexKeyData& k = *node.Entry(first + i);
+        bytes.PutI32LE(at + (interior ? kEntryChildAt : kEntryRecordAt), k.Target);
+        EncodeKey(k, bytes, at);
     }
 }
 
-void TdvNdxPageCodec::EncodeKey(const DVobjIndexKeyData& key, TdvWriteView entry) const {
-    const size_t room = entry.Size() - std::min<size_t>(entry.Size(), kEntryKeyAt);
+void TdvNdxPageCodec::CheckKeyRoom(TdvByteView bytes) const {
+    // Every entry has the same room: a header whose entries are too short for a double stops at the first.
+    if (!textKeys_) bytes.Sub(kEntriesAt, static_cast<size_t>(entryLength_)).Check(kEntryKeyAt, sizeof(double));
+}
+
+void TdvNdxPageCodec::EncodeKey(const DVobjIndexKeyData& key, TdvWriteView page, size_t at) const {
     if (textKeys_) {
+        // A key longer than the key length (an expression whose length varies) is cut, as the build does; a
+        // shorter one is padded with blanks. The rest of the entry stays zero.
         const size_t keyLength = static_cast<size_t>(keyLength_);
-        entry.Fill(kEntryKeyAt, keyLength, ' ');
-        if (room > keyLength) entry.Fill(kEntryKeyAt + keyLength, room - keyLength, 0);
-        // A key longer than the key length (an expression whose length varies) is cut, as the build does.
         const size_t n = std::min(static_cast<size_t>(std::max(key.Size(), 0)), keyLength);
-        entry.Put(kEntryKeyAt, key.Data(), n);
+        page.Put(at + kEntryKeyAt, key.Data(), n);
+        page.Fill(at + kEntryKeyAt + n, keyLength - n, ' ');
         return;
     }
-    entry.Fill(kEntryKeyAt, room, 0);
-    entry.PutF64LE(kEntryKeyAt, key.IsEmpty() ? 0.0 : key.AsNumber());
+    page.PutF64LE(at + kEntryKeyAt, key.IsEmpty() ? 0.0 : key.AsNumber());
 }

@@ -94,9 +94,11 @@ public:
                     TdvWriteView bytes) const override;
 
 private:
-    // Writes a converted key at the key offset of entry: text blank-padded and cut to the key length, or the
-    // double (0 for an empty key).
-    void EncodeKey(const DVobjIndexKeyData& key, TdvWriteView entry) const;
+    // Writes a converted key into the entry at offset at of a zeroed page: text blank-padded and cut to the key
+    // length, or the double (0 for an empty key).
+    void EncodeKey(const DVobjIndexKeyData& key, TdvWriteView page, size_t at) const;
+    // Raises the page view's error when an entry has no room for the 8-byte key of a numeric tag.
+    void CheckKeyRoom(TdvByteView page) const;
 
     static constexpr size_t kRootAt = 0, kAllocationEndAt = 4, kKeyLengthAt = 12, kKeysPerPageAt = 14,
                             kKeyTypeAt = 16, kEntryLengthAt = 18, kUniqueAt = 23, kExpressionAt = 24;

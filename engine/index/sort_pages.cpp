@@ -7,7 +7,6 @@
 
 namespace {
 constexpr size_t kMaxLevels = 32;
-constexpr int32_t kEvalCapacity = 256;
 }  // namespace
 
 TdvSortPages::TdvSortPages(int32_t maxKeyLength, bool ascending, bool unique, DVobjIndexTag* tag,
@@ -33,7 +32,11 @@ void TdvSortPages::AddEntry(size_t level, const DVobjIndexKeyData& key, int32_t 
     e->CopyFrom(key);
     e->Target = target;
     e->OrderRecord = 0;
-    if (++l.count == codec_.PageCapacity()) FlushLevel(level);
+    Filled(level);
+}
+
+void TdvSortPages::Filled(size_t level) {
+    if (++levels_[level].count == codec_.PageCapacity()) FlushLevel(level);
 }
 
 int32_t TdvSortPages::WriteLevel(size_t level) {
@@ -54,17 +57,21 @@ void TdvSortPages::FlushLevel(size_t level) {
 }
 
 int32_t TdvSortPages::WritePages(TdvIndexOwner* progress) {
-    DVobjIndexKeyData key(kEvalCapacity);
     int32_t record = 0;
     int32_t written = 0;
     if (progress) progress->StatusUpdate(-1, 2, KeyCount());
-    while (Next(key, record)) {
-        AddEntry(0, key, record);
+    for (;;) {
+        // The leaf level exists even when no key comes, so a build without keys gets an empty root leaf. The
+        // sorter fills the leaf's next entry itself: leaf keys are never copied.
+        Level& leaf = At(0);
+        DVobjIndexKeyData& e = *leaf.entries->Entry(leaf.count);
+        if (!Next(e, record)) break;
+        e.Target = record;
+        e.OrderRecord = 0;
+        Filled(0);
         ++written;
         if (progress) progress->StatusUpdate(2, written, 0);
     }
-    // No key at all still gives a root: an empty leaf.
-    At(0);
     int32_t root = 0;
     for (size_t level = 0; level < levels_.size(); ++level) {
         const Level& l = levels_[level];

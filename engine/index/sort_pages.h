@@ -37,10 +37,13 @@ private:
     };
     // Appends key with target (record or child) to level, writing the level when it is full.
     void AddEntry(size_t level, const DVobjIndexKeyData& key, int32_t target);
+    // Counts the entry just filled in at the level's end, writing the level when it is full.
+    void Filled(size_t level);
     // Writes the level's page to a new block and passes its last key up.
     void FlushLevel(size_t level);
     // Writes the level's page to a new block; returns the block.
     int32_t WriteLevel(size_t level);
+    // The level, created (with its entries) when the tree is not yet that high.
     Level& At(size_t level);
 
     DVobjIndexTag* tag_;
