@@ -11,7 +11,6 @@
 #include <string>
 
 #include "engine/index/index_owner.h"
-#include "engine/index/index_page.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/collection.h"
 #include "engine/storage/dbf_table.h"

@@ -46,8 +46,8 @@ private:
     // The level, created (with its entries) when the tree is not yet that high.
     Level& At(size_t level);
 
-    DVobjIndexTag* tag_;
-    TdvIndexPageCodec& codec_;
-    DVobjIndexFile* file_;
-    std::vector<Level> levels_;
+    DVobjIndexTag* tag_;         // the tag being built; its nodes hold the levels' entries
+    TdvIndexPageCodec& codec_;   // the tag's page layout
+    DVobjIndexFile* file_;       // where the pages go
+    std::vector<Level> levels_;  // leaves first
 };
