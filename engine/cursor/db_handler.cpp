@@ -525,7 +525,7 @@ int32_t DVO_dBHandler::IndexFileCount() const {
 std::string DVO_dBHandler::IndexFileName(const std::string& name) const {
     std::string full = os::UpperCase(textutil::Trim(name));
     if (filename::NameStart(full) == 0) full = Name().substr(0, filename::NameStart(Name())) + full;
-    if (filename::Extension(full).empty()) full += ".NDX";
+    if (filename::Extension(full).empty()) full += TdvIndexFormats::DefaultExtension();
     return full;
 }
 

@@ -7,25 +7,53 @@
 
 namespace {
 
+struct Format {
+    TdvIndexOpener opener = nullptr;
+    TdvIndexCreator creator = nullptr;
+};
+
 std::unique_ptr<DVobjIndexFile> OpenNdx(TdvIndexOwner* owner, bool readOnly, bool shared,
                                         const std::string& fileName) {
     return std::make_unique<DVobjNDXFile>(owner, false, false, readOnly, shared, fileName);
 }
 
-std::map<std::string, TdvIndexOpener>& Openers() {
-    static std::map<std::string, TdvIndexOpener> openers{{".NDX", &OpenNdx}};
-    return openers;
+std::unique_ptr<DVobjIndexFile> CreateNdx(TdvIndexOwner* owner, bool shared, const std::string& fileName) {
+    return std::make_unique<DVobjNDXFile>(owner, true, true, false, shared, fileName);
+}
+
+std::map<std::string, Format>& Formats() {
+    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx}}};
+    return formats;
+}
+
+const Format* Lookup(std::string_view extension) {
+    const auto it = Formats().find(os::UpperCase(extension));
+    return it == Formats().end() ? nullptr : &it->second;
 }
 
 }  // namespace
 
-void TdvIndexFormats::Register(std::string_view extension, TdvIndexOpener opener) {
+void TdvIndexFormats::Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator) {
     const std::string key = os::UpperCase(extension);
-    if (opener) Openers()[key] = opener;
-    else Openers().erase(key);
+    if (opener || creator) Formats()[key] = Format{opener, creator};
+    else Formats().erase(key);
 }
 
 TdvIndexOpener TdvIndexFormats::Find(std::string_view extension) {
-    const auto it = Openers().find(os::UpperCase(extension));
-    return it == Openers().end() ? nullptr : it->second;
+    const Format* f = Lookup(extension);
+    return f ? f->opener : nullptr;
 }
+
+TdvIndexCreator TdvIndexFormats::FindCreator(std::string_view extension) {
+    const Format* f = Lookup(extension);
+    return f ? f->creator : nullptr;
+}
+
+std::vector<std::string> TdvIndexFormats::BuildableExtensions() {
+    std::vector<std::string> out;
+    for (const auto& [extension, format] : Formats())
+        if (format.creator) out.push_back(extension);
+    return out;
+}
+
+std::string TdvIndexFormats::DefaultExtension() { return ".NDX"; }

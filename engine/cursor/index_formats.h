@@ -1,10 +1,11 @@
-// TdvIndexFormats: which index format opens a file, chosen by the file's extension. The handler asks the
-// registry and never names a format itself, so a new format plugs in by registering its opener.
+// TdvIndexFormats: which index format opens or builds a file, chosen by the file's extension. The handler and the
+// tools ask the registry and never name a format themselves, so a new format plugs in by registering itself.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class DVobjIndexFile;
 class TdvIndexOwner;
@@ -13,11 +14,21 @@ class TdvIndexOwner;
 // opened (Opened, Failed).
 using TdvIndexOpener = std::unique_ptr<DVobjIndexFile> (*)(TdvIndexOwner* owner, bool readOnly, bool shared,
                                                           const std::string& fileName);
+// Creates an index file for owner, replacing one that exists; it holds no tag until CreateTag.
+using TdvIndexCreator = std::unique_ptr<DVobjIndexFile> (*)(TdvIndexOwner* owner, bool shared,
+                                                           const std::string& fileName);
 
 class TdvIndexFormats {
 public:
-    // Makes opener the format of the extension (with its dot, case ignored); nullptr removes it.
-    static void Register(std::string_view extension, TdvIndexOpener opener);
+    // Makes opener and creator the format of the extension (with its dot, case ignored); both nullptr remove it.
+    // A format without a creator can be read but not built.
+    static void Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator = nullptr);
     // The opener of the extension, nullptr when no format has it. ".NDX" is registered from the start.
     static TdvIndexOpener Find(std::string_view extension);
+    // The creator of the extension, nullptr when no format builds such files.
+    static TdvIndexCreator FindCreator(std::string_view extension);
+    // The extensions (upper case, with the dot) of the formats that build files, in name order.
+    static std::vector<std::string> BuildableExtensions();
+    // The extension an index file named without one gets.
+    static std::string DefaultExtension();
 };

@@ -105,6 +105,12 @@ void DVobjIndexFile::WriteBlock(int64_t position, const void* buffer, int32_t co
     }
 }
 
+bool DVobjIndexFile::ReadPage(int32_t page, uint8_t* buffer, int32_t count) {
+    return ReadBlock(page, buffer, count);
+}
+
+void DVobjIndexFile::WritePage(int32_t page, const uint8_t* buffer, int32_t count) { WriteBlock(page, buffer, count); }
+
 void DVobjIndexFile::Reindex() {}
 
 bool DVobjIndexFile::RenameFile(const std::string& newName) {
@@ -163,12 +169,15 @@ bool DVobjIndexFile::MatchesName(const std::string& fileName) const {
 
 bool DVobjIndexFile::Lock() {
     if (!disk_->IsShared()) return true;
-    if (!LockLayoutFor(lockProtocol_))
-        throw EOrdaneError(FormatResource(65164, {"33", disk_->Name()}), 65164, subcode::kNone);
+    if (!LockLayoutFor(lockProtocol_)) LockFailed(errcode::kLockViolation);
     if (RetryLock([this] { return disk_->LockRegion(lockLayout_.fileLockOffset, lockLayout_.fileLockLength); }))
         return true;
-    throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
-                       subcode::kNone);
+    LockFailed(disk_->Error());
+}
+
+void DVobjIndexFile::LockFailed(int32_t error) const {
+    throw EOrdaneError(FormatResource(idxerr::kLockFailed, {std::to_string(error), disk_->Name()}),
+                       idxerr::kLockFailed, subcode::kNone);
 }
 
 bool DVobjIndexFile::Unlock() { return disk_->UnlockRegion(); }

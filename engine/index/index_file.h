@@ -23,9 +23,10 @@ constexpr int32_t kBadPage = 2113;       // a page's count or entries do not fit
 constexpr int32_t kBadPointer = 2114;    // a child or root page outside the file, or a page that loops back
 constexpr int32_t kTooDeep = 2115;       // descent beyond 32 levels
 constexpr int32_t kNoTable = 2117;       // a build was asked of an index without its table
+constexpr int32_t kLockFailed = 65164;   // the index lock could not be taken: "Error %s in Lock of %s"
 }
 namespace idxsub {
-constexpr int32_t kReadHeader = 3201, kReadNode = 3202, kDescend = 3203, kBuild = 3204;
+constexpr int32_t kReadHeader = 3201, kReadNode = 3202, kDescend = 3203, kBuild = 3204, kWriteNode = 3205;
 }
 
 class DVobjIndexFile {
@@ -53,6 +54,10 @@ public:
     virtual bool ReadBlock(int64_t position, void* buffer, int32_t count);
     // Writes count bytes at position (a copy encrypted with the table's write key).
     virtual void WriteBlock(int64_t position, const void* buffer, int32_t count);
+    // Page transfers by the format's page address, count bytes (the page codec's reads and writes). Base: the
+    // address is a byte offset; formats that number their pages override.
+    virtual bool ReadPage(int32_t page, uint8_t* buffer, int32_t count);
+    virtual void WritePage(int32_t page, const uint8_t* buffer, int32_t count);
     virtual void Reindex();
     // Renames the disk file (the file's own extension kept); true on success.
     virtual bool RenameFile(const std::string& newName);
@@ -75,6 +80,8 @@ public:
     // when every attempt fails.
     bool Lock();
     bool Unlock();
+    // Raises "Error %s in Lock of %s" (idxerr::kLockFailed) with error and the disk file's name.
+    [[noreturn]] void LockFailed(int32_t error) const;
 
     const std::string& FileName() const { return fileName_; }
     TdvIndexOwner* Owner() const { return owner_; }

@@ -42,8 +42,17 @@ void DVobjIndexKeyData::CopyFrom(const DVobjIndexKeyData& other) {
 DVobjIndexKey::DVobjIndexKey(DVobjIndexTag* tag, DVobjIndexKey* parent) : tag_(tag), parent_(parent) {}
 
 void DVobjIndexKey::Resize(int32_t n) {
-    while (Count32() > n) Delete(Count() - 1);
-    while (Count32() < n) AddEntry();
+    // Entries beyond n wait in spareEntries_ with their buffers, so a node reused for pages of differing
+    // counts stops allocating once it has held its largest page.
+    while (Count32() > n) spareEntries_.emplace_back(Extract(Count() - 1));
+    while (Count32() < n) {
+        if (spareEntries_.empty()) {
+            AddEntry();
+        } else {
+            Add(spareEntries_.back().release());
+            spareEntries_.pop_back();
+        }
+    }
 }
 
 DVobjIndexKey::~DVobjIndexKey() { child_.reset(); }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/storage/collection.h"
 #include "engine/storage/variant_value.h"
@@ -99,4 +100,5 @@ private:
     DVobjIndexTag* tag_;
     DVobjIndexKey* parent_;
     std::unique_ptr<DVobjIndexKey> child_;
+    std::vector<std::unique_ptr<DVobjIndexKeyData>> spareEntries_;  // entries Resize took off, for reuse
 };

@@ -10,22 +10,17 @@
 namespace {
 constexpr int32_t kBlock = DVobjNDXFile::kBlockSize;
 constexpr double kBlankDate = 1e100;
-constexpr double kMaxNumber = 1.7e308;
 constexpr int32_t kMaxKeyLength = 239;  // the sorter takes key length + 1 <= 240 bytes
-constexpr int32_t kExpressionRoom = kBlock - 24;
 
-int32_t GetLong(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
-                                (uint32_t{p[3]} << 24));
+// The header block as a structure of the file, for the view's errors.
+TdvStructure HeaderStructure(const DVobjIndexFile* file) {
+    return TdvStructure{idxerr::kBadHeader, idxsub::kReadHeader, file->FileName()};
 }
-int16_t GetShort(const uint8_t* p) { return static_cast<int16_t>(uint16_t{p[0]} | (uint16_t(p[1]) << 8)); }
-void PutLong(uint8_t* p, int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-void PutShort(uint8_t* p, int32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
+
+// Whether a cached node page is interior.
+bool InteriorPage(const DVobjIndexFile* file, const uint8_t* page) {
+    return TdvNdxPageCodec::IsInterior(
+        TdvByteView(page, kBlock, TdvStructure{idxerr::kBadPage, idxsub::kReadNode, file->FileName()}));
 }
 
 // Holds the whole-file lock of a shared file for a scope (a file not shared needs none).
@@ -33,9 +28,7 @@ class WholeLock {
 public:
     explicit WholeLock(DVobjIndexFile* file) : disk_(file->Disk()) {
         if (!disk_->IsShared()) return;
-        if (!disk_->LockWhole())
-            throw EOrdaneError(FormatResource(65164, {std::to_string(disk_->Error()), disk_->Name()}), 65164,
-                               subcode::kNone);
+        if (!disk_->LockWhole()) file->LockFailed(disk_->Error());
         held_ = true;
     }
     ~WholeLock() {
@@ -71,7 +64,7 @@ private:
 
 // --- DVobjNDXTag ---------------------------------------------------------------------------------------------
 
-DVobjNDXTag::DVobjNDXTag(DVobjNDXFile* file) : DVobjIndexTag(file), file_(file) {}
+DVobjNDXTag::DVobjNDXTag(DVobjNDXFile* file) : DVobjIndexTag(file), file_(file), codec_(file) {}
 
 DVobjNDXTag::~DVobjNDXTag() {
     try {
@@ -128,9 +121,14 @@ bool DVobjNDXTag::LayOut(int resultType, int32_t textLength) {
     default:
         return false;
     }
-    entryLength_ = (keyLength_ + 8 + 3) / 4 * 4;
-    keysPerPage_ = 504 / entryLength_;
+    entryLength_ = TdvNdxPageCodec::EntryLengthFor(keyLength_);
+    keysPerPage_ = TdvNdxPageCodec::KeysPerPageFor(entryLength_);
+    UseLayout();
     return true;
+}
+
+void DVobjNDXTag::UseLayout() {
+    codec_.SetLayout(keyLength_, entryLength_, keysPerPage_, keyType_ == 'C' || datesAsText_);
 }
 
 bool DVobjNDXTag::DefineTag(const std::string& name, const std::string& keyExpression, bool unique,
@@ -142,14 +140,14 @@ bool DVobjNDXTag::DefineTag(const std::string& name, const std::string& keyExpre
     DVobjIndexKeyData probe(256);
     const int type = keyHandler_->Evaluate(probe);
     const int32_t length = type == exptype::kLogical ? 1 : probe.Size();
-    if (!LayOut(type, length)) return false;
     datesAsText_ = false;
+    if (!LayOut(type, length)) return false;
     headerPosition_ = 0;
     uint8_t zero[kBlock] = {};
-    file_->WritePage(0, zero);
+    file_->WritePage(0, zero, kBlock);
     if (table->RecordCount() == 0) {
         root_ = file_->AllocatePage();
-        file_->WritePage(root_, zero);
+        file_->WritePage(root_, zero, kBlock);
     } else {
         Build();
     }
@@ -163,7 +161,7 @@ void DVobjNDXTag::Build() {
     if (!table || !keyHandler_)
         file_->ReportError(idxerr::kNoTable, idxsub::kBuild, file_->FileName());
     ReleaseNodes();
-    DVobjSortNdx sorter(file_, this);
+    DVobjSortNdx sorter(this);
     {
         RecordScope keep(table);
         const int32_t count = table->RecordCount();
@@ -185,24 +183,10 @@ void DVobjNDXTag::Build() {
     WriteHeader();
 }
 
-void DVobjNDXTag::StoreKey(const DVobjIndexKeyData& key, uint8_t* out) const {
-    const int32_t room = entryLength_ - 8;
-    if (keyType_ == 'C' || datesAsText_) {
-        std::memset(out, ' ', static_cast<size_t>(keyLength_));
-        if (room > keyLength_) std::memset(out + keyLength_, 0, static_cast<size_t>(room - keyLength_));
-        const int32_t n = key.Size() < keyLength_ ? key.Size() : keyLength_;
-        if (n > 0) std::memcpy(out, key.Data(), static_cast<size_t>(n));
-        return;
-    }
-    std::memset(out, 0, static_cast<size_t>(room));
-    const double d = key.IsEmpty() ? 0.0 : key.AsNumber();
-    std::memcpy(out, &d, 8);
-}
-
 int32_t DVobjNDXTag::RootPage() {
     uint8_t header[kBlock];
-    file_->ReadPage(0, header);
-    const int32_t root = GetLong(header);
+    file_->ReadPage(0, header, kBlock);
+    const int32_t root = TdvNdxPageCodec::DecodeRoot(TdvByteView(header, kBlock, HeaderStructure(file_)));
     if (!file_->PageInFile(root))
         file_->ReportError(idxerr::kBadPointer, idxsub::kReadHeader,
                            file_->FileName() + ": root block " + std::to_string(root) + " lies outside the file");
@@ -211,121 +195,34 @@ int32_t DVobjNDXTag::RootPage() {
 }
 
 void DVobjNDXTag::ReadNode(int32_t page, DVobjIndexKey& node) {
-    const std::string& name = file_->FileName();
     if (!file_->PageInFile(page))
         file_->ReportError(idxerr::kBadPointer, idxsub::kReadNode,
-                           name + ": block " + std::to_string(page) + " lies outside the file");
-    uint8_t buf[kBlock];
-    file_->ReadPage(page, buf);
-    const int32_t n = static_cast<uint16_t>(GetShort(buf));
-    const bool interior = GetLong(buf + 4) != 0;
-    const int32_t entries = interior ? n + 1 : n;
-    // The last entry of an interior page needs only its child word.
-    const int32_t bytes = interior ? 4 + n * entryLength_ + 4 : 4 + n * entryLength_;
-    if (n > keysPerPage_ || bytes > kBlock)
-        file_->ReportError(idxerr::kBadPage, idxsub::kReadNode,
-                           name + ": block " + std::to_string(page) + " holds " + std::to_string(n) +
-                               " keys, more than a page takes");
-    node.Resize(entries);
-    node.page_ = page;
-    node.kind_ = interior ? nodekind::kInterior : nodekind::kLeaf;
-    node.position_ = -1;
-    node.dirty_ = false;
-    node.split_ = false;
-    const bool text = keyType_ == 'C' || datesAsText_;
-    const int32_t keyBytes = keyLength_ < entryLength_ - 8 ? keyLength_ : entryLength_ - 8;
-    for (int32_t i = 0; i < entries; ++i) {
-        const uint8_t* e = buf + 4 + i * entryLength_;
-        DVobjIndexKeyData* k = node.Entry(i);
-        k->OrderRecord = 0;
-        if (interior) {
-            k->Target = GetLong(e);
-            if (k->Target <= 0)
-                file_->ReportError(idxerr::kBadPointer, idxsub::kReadNode,
-                                   name + ": block " + std::to_string(page) + " has a bad child pointer");
-        } else {
-            k->Target = GetLong(e + 4);
-            if (k->Target <= 0)
-                file_->ReportError(idxerr::kBadPage, idxsub::kReadNode,
-                                   name + ": block " + std::to_string(page) + " has a bad record number");
-        }
-        if (interior && i == n) {
-            if (text) k->SetText("\xFF");
-            else k->SetNumber(kMaxNumber);
-            continue;
-        }
-        if (text) {
-            int32_t len = keyBytes;
-            while (len > 0 && (e[8 + len - 1] == ' ' || e[8 + len - 1] == 0)) --len;
-            k->SetText(std::string_view(reinterpret_cast<const char*>(e + 8), static_cast<size_t>(len)));
-        } else {
-            double d;
-            std::memcpy(&d, e + 8, 8);
-            k->SetNumber(d);
-        }
-    }
+                           file_->FileName() + ": block " + std::to_string(page) + " lies outside the file");
+    codec_.ReadNode(page, node);
 }
 
-void DVobjNDXTag::WriteNode(DVobjIndexKey& node) {
-    if (node.kind_ == nodekind::kNewRoot || node.kind_ == nodekind::kTransient) node.kind_ = nodekind::kInterior;
-    if (node.Count() == 0) node.kind_ = nodekind::kLeaf;  // an emptied interior page becomes an empty leaf
-    const bool interior = !node.IsLeaf();
-    const int32_t total = node.Count32();
-    const int32_t capacity = keysPerPage_;
-    uint8_t buf[kBlock];
-    int32_t index = 0;
-    int32_t chunk = total > capacity ? total - total / 2 : total;
-    for (;;) {
-        std::memset(buf, 0, sizeof(buf));
-        for (int32_t i = 0; i < chunk; ++i) {
-            const DVobjIndexKeyData* k = node.Entry(index + i);
-            uint8_t* e = buf + 4 + i * entryLength_;
-            PutLong(interior ? e : e + 4, k->Target);
-            StoreKey(*k, e + 8);
-        }
-        PutShort(buf, interior ? chunk - 1 : chunk);
-        const int32_t remaining = total - index - chunk;
-        if (remaining <= 0) break;
-        // The first part goes to a new block at the end of the file; the rest stays on the node's page.
-        DVobjIndexKeyData separator;
-        separator.CopyFrom(*node.Entry(index + chunk - 1));
-        separator.Target = file_->AllocatePage();
-        node.LinkNewLeft(separator);
-        file_->WritePage(separator.Target, buf);
-        index += chunk;
-        chunk = remaining < capacity ? remaining : capacity;
-    }
-    file_->WritePage(node.page_, buf);
-    node.dirty_ = false;
-}
+void DVobjNDXTag::WriteNode(DVobjIndexKey& node) { codec_.WriteNode(node); }
 
 void DVobjNDXTag::ReadHeader() {
     uint8_t h[kBlock];
-    file_->ReadPage(0, h);
-    root_ = GetLong(h);
-    keyLength_ = GetShort(h + 12);
-    keysPerPage_ = GetShort(h + 14);
-    storedKeyType_ = GetShort(h + 16);
-    entryLength_ = GetShort(h + 18);
-    unique_ = (h[23] & 1) != 0;
-    int32_t len = 0;
-    while (len < kExpressionRoom && h[24 + len] != 0) ++len;
-    keyExpression_.assign(reinterpret_cast<const char*>(h + 24), static_cast<size_t>(len));
-    while (!keyExpression_.empty() && keyExpression_.back() == ' ') keyExpression_.pop_back();
+    file_->ReadPage(0, h, kBlock);
+    TdvNdxHeader header;
+    std::string problem = TdvNdxPageCodec::DecodeHeader(TdvByteView(h, kBlock, HeaderStructure(file_)), header);
+    root_ = header.root;
+    keyLength_ = header.keyLength;
+    keysPerPage_ = header.keysPerPage;
+    storedKeyType_ = header.keyType;
+    entryLength_ = header.entryLength;
+    unique_ = header.unique;
+    keyExpression_ = header.keyExpression;
     headerDirty_ = false;
-    std::string problem;
-    if (keyLength_ < 1 || keyLength_ > kBlock - 12) problem = "key length " + std::to_string(keyLength_);
-    else if (entryLength_ < keyLength_ + 8 || entryLength_ > kBlock - 4)
-        problem = "entry length " + std::to_string(entryLength_);
-    else if (keysPerPage_ < 1 || 4 + keysPerPage_ * entryLength_ > kBlock)
-        problem = "keys per page " + std::to_string(keysPerPage_);
-    else if (len == kExpressionRoom || keyExpression_.empty()) problem = "key expression";
-    else if (!file_->PageInFile(root_)) problem = "root block " + std::to_string(root_);
+    if (problem.empty() && !file_->PageInFile(root_)) problem = "root block " + std::to_string(root_);
     if (!problem.empty()) {
         file_->MarkFailed(file_->FileName() + ": header " + problem + " does not fit the file");
         return;
     }
-    keyType_ = storedKeyType_ == 1 ? 'N' : 'C';
+    keyType_ = storedKeyType_ == TdvNdxPageCodec::kNumericKeyType ? 'N' : 'C';
+    UseLayout();
     TdvIndexOwner* table = file_->Owner();
     if (!table) return;
     int type = exptype::kNone;
@@ -344,7 +241,9 @@ void DVobjNDXTag::ReadHeader() {
     case exptype::kDate:
         keyType_ = 'D';
         // One writer keeps date keys as "yyyymmdd" text (key type word 0, key length 8): seek them as such.
-        datesAsText_ = storedKeyType_ == 0 && keyLength_ == 8;
+        datesAsText_ = storedKeyType_ == TdvNdxPageCodec::kTextKeyType &&
+                       keyLength_ == TdvNdxPageCodec::kNumericKeyLength;
+        UseLayout();
         if (!datesAsText_) DetectDateBase();
         break;
     case exptype::kText:
@@ -355,6 +254,7 @@ void DVobjNDXTag::ReadHeader() {
         file_->MarkFailed(file_->FileName() + ": key expression " + keyExpression_ + " gives no key");
         return;
     }
+    UseLayout();
 }
 
 void DVobjNDXTag::DetectDateBase() {
@@ -386,20 +286,19 @@ void DVobjNDXTag::DetectDateBase() {
 
 void DVobjNDXTag::WriteHeader() {
     if (!headerDirty_) return;
-    uint8_t h[kBlock] = {};
-    PutLong(h, root_);
-    PutLong(h + 4, file_->AllocationEnd() >= 0 ? file_->AllocationEnd() : file_->FindAllocationEnd());
     const bool numeric = (keyType_ == 'N' || keyType_ == 'D' || keyType_ == 'F') && !datesAsText_;
-    PutShort(h + 12, numeric ? 8 : keyLength_);
-    PutShort(h + 14, keysPerPage_);
-    PutShort(h + 16, numeric ? 1 : 0);
-    PutShort(h + 18, entryLength_);
-    h[23] = unique_ ? 1 : 0;
-    const size_t n = keyExpression_.size() < static_cast<size_t>(kExpressionRoom - 1)
-                         ? keyExpression_.size()
-                         : static_cast<size_t>(kExpressionRoom - 1);
-    std::memcpy(h + 24, keyExpression_.data(), n);
-    file_->WritePage(0, h);
+    TdvNdxHeader header;
+    header.root = root_;
+    header.allocationEnd = file_->AllocationEnd() >= 0 ? file_->AllocationEnd() : file_->FindAllocationEnd();
+    header.keyLength = static_cast<int16_t>(numeric ? TdvNdxPageCodec::kNumericKeyLength : keyLength_);
+    header.keysPerPage = static_cast<int16_t>(keysPerPage_);
+    header.keyType = numeric ? TdvNdxPageCodec::kNumericKeyType : TdvNdxPageCodec::kTextKeyType;
+    header.entryLength = static_cast<int16_t>(entryLength_);
+    header.unique = unique_;
+    header.keyExpression = keyExpression_;
+    uint8_t h[kBlock];
+    TdvNdxPageCodec::EncodeHeader(header, TdvWriteView(h, kBlock, HeaderStructure(file_)));
+    file_->WritePage(0, h, kBlock);
     headerDirty_ = false;
 }
 
@@ -492,7 +391,7 @@ DVobjNDXFile::CachedPage* DVobjNDXFile::CacheSlot(int32_t block, const uint8_t* 
     CachedPage* upper = &cache_[at];
     CachedPage* lower = &cache_[kCacheSlots + at];
     if (!page) return upper->block == block ? upper : lower;
-    const bool interior = block == 0 || GetLong(page + 4) != 0;
+    const bool interior = block == 0 || InteriorPage(this, page);
     return interior ? upper : lower;
 }
 
@@ -501,7 +400,8 @@ void DVobjNDXFile::ForgetPages() {
     knownBlocks_ = 0;
 }
 
-bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer) {
+bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer, int32_t count) {
+    if (count != kBlock) throw ERangeError();
     ++pageReads_;
     CachedPage* slot = CacheSlot(block, nullptr);
     if (slot && slot->block == block) {
@@ -513,7 +413,8 @@ bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer) {
     return whole;
 }
 
-void DVobjNDXFile::WritePage(int32_t block, const uint8_t* buffer) {
+void DVobjNDXFile::WritePage(int32_t block, const uint8_t* buffer, int32_t count) {
+    if (count != kBlock) throw ERangeError();
     WriteBlock(static_cast<int64_t>(block) * kBlock, buffer, kBlock);
     if (block >= knownBlocks_ && knownBlocks_ > 0) knownBlocks_ = block + 1;
     Remember(block, buffer);
@@ -546,7 +447,7 @@ void DVobjNDXFile::EmptyFile() {
     tag->headerDirty_ = true;
     tag->WriteHeader();
     uint8_t zero[kBlock] = {};
-    WritePage(1, zero);
+    WritePage(1, zero, kBlock);
 }
 
 void DVobjNDXFile::Reindex() {

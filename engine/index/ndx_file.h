@@ -1,33 +1,5 @@
 // DVobjNDXFile and DVobjNDXTag: the single-tag NDX index file, a B-tree of keys over one table in 512-byte
-// blocks (byte offset = block number x 512). All integers little-endian and signed.
-//
-// Header block (block 0):
-//   OFFSET  SIZE  MEANING
-//   0       4     root block number
-//   4       4     allocation end: the next block to hand out (informational; recomputed from the file size)
-//   8       4     zero
-//   12      2     key length (8 for numeric and date keys)
-//   14      2     keys per page = 504 div entry length
-//   16      2     key type: 1 numeric/date, 0 character (written, not trusted on reading)
-//   18      2     entry length = roundup4(key length + 8)
-//   20      3     zero
-//   23      1     bit 0: unique
-//   24      488   key expression, zero-terminated, then zeros
-//
-// Node page (every other block):
-//   OFFSET  SIZE           MEANING
-//   0       2              entry count n
-//   2       2              zero
-//   4       n (leaf) or n+1 (interior) entries of entry length each
-//
-// Entry:
-//   OFFSET  SIZE        MEANING
-//   0       4           child block (interior pages; 0 in leaves)
-//   4       4           record number (leaves; 0 in interior pages)
-//   8       key length  key: characters blank-padded, or an IEEE double (number, date as Julian day; a blank
-//                       date is 1e100 so blank dates come last)
-// A page is interior when its first entry's child is non-zero. Entry n of an interior page carries only the
-// child for keys above every separator; in memory it gets the maximal key.
+// blocks. The header and page layouts, and their reading and writing, are TdvNdxPageCodec's (ndx_page.h).
 //
 // Every count, length and block number read is checked against the page and the file before use.
 #pragma once
@@ -38,6 +10,7 @@
 
 #include "engine/index/index_file.h"
 #include "engine/index/index_tag.h"
+#include "engine/index/ndx_page.h"
 
 class DVobjNDXFile;
 
@@ -61,8 +34,8 @@ public:
 
     // Builds the tree from every record of the table with the sorter (blocks from the allocation end on).
     void Build();
-    // Stored key bytes of a converted key, blank-padded or the 8 bytes of the double (out: key length bytes).
-    void StoreKey(const DVobjIndexKeyData& key, uint8_t* out) const;
+    // The codec of the tag's pages, laid out as the tag is.
+    TdvNdxPageCodec& PageCodec() { return codec_; }
     // Date keys kept as "yyyymmdd" text (a writer's variant of the format).
     bool DatesAsText() const { return datesAsText_; }
     // Julian day of date key 0 (0 when keys are Julian days, as the format says).
@@ -72,9 +45,12 @@ private:
     friend class DVobjNDXFile;
     // Sets key type, lengths and page capacity from a result type; false for a type that cannot be a key.
     bool LayOut(int resultType, int32_t textLength);
+    // Gives the codec the tag's key type, lengths and page capacity; called whenever they change.
+    void UseLayout();
     // Looks at the first and last keys of a date tag to learn whether its writer counted days from 1900.
     void DetectDateBase();
     DVobjNDXFile* file_;
+    TdvNdxPageCodec codec_;      // the tag's pages and header
     bool datesAsText_ = false;
     int32_t dateBase_ = 0;       // another writer stores days since 1900-01-01 and blank dates as 0
     int16_t storedKeyType_ = 0;  // key type word as read from the header
@@ -82,7 +58,7 @@ private:
 
 class DVobjNDXFile : public DVobjIndexFile {
 public:
-    static constexpr int32_t kBlockSize = 512;
+    static constexpr int32_t kBlockSize = TdvNdxPageCodec::kPageSize;
 
     // Opens or creates the file (default extension ".NDX"); an existing file gets its tag from block 0.
     DVobjNDXFile(TdvIndexOwner* owner, bool overwrite, bool create, bool readOnly, bool shared,
@@ -101,9 +77,10 @@ public:
 
     void Reencrypt() override;
 
-    // Block transfers by block number. A file not shared keeps recently used pages in a small cache.
-    bool ReadPage(int32_t block, uint8_t* buffer);
-    void WritePage(int32_t block, const uint8_t* buffer);
+    // Block transfers by block number, one whole block each (another count is a range error). A file not shared
+    // keeps recently used pages in a small cache.
+    bool ReadPage(int32_t block, uint8_t* buffer, int32_t count) override;
+    void WritePage(int32_t block, const uint8_t* buffer, int32_t count) override;
     // Blocks the file holds now.
     int32_t BlocksOnDisk();
     // Whether block is a node page of the file (1 up to its end); asks the file only past the known end.

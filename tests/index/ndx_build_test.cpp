@@ -71,6 +71,26 @@ TEST(NdxBuildTest, EmptyTableGivesHeaderAndEmptyRoot) {
     }
 }
 
+TEST(NdxBuildTest, ReindexWithoutKeysGivesTheEmptyRootOfACreation) {
+    // A rebuild that collects no key must still leave a root: the file opens again and reads as empty.
+    TempDir dir;
+    CreateTable(dir.File("T.DBF"), 0x03, kFields);
+    TestTable table(dir.File("T.DBF"), true, false);
+    std::vector<uint8_t> created;
+    {
+        DVobjNDXFile file(&table, true, true, false, false, dir.File("E.NDX"));
+        ASSERT_NE(file.CreateTag("", "NAME", false, true, ""), nullptr);
+        file.Tag()->ReleaseNodes();
+        created = ReadFileBytes(dir.File("E.NDX"));
+        file.Reindex();
+        EXPECT_EQ(file.Tag()->Navigate(navcode::kTop), 0);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("E.NDX")), created);
+    DVobjNDXFile reopened(&table, false, false, false, false, dir.File("E.NDX"));
+    ASSERT_FALSE(reopened.Failed()) << reopened.FailureText();
+    EXPECT_EQ(reopened.Tag()->Navigate(navcode::kTop), 0);
+}
+
 TEST(NdxBuildTest, BuildsInKeyOrderWithBlankDatesLast) {
     TempDir dir;
     CreateTable(dir.File("T.DBF"), 0x03, kFields);

@@ -1,11 +1,23 @@
 // ordane index and ordane reindex: building index files through the sorter.
+#include "engine/cursor/file_names.h"
+#include "engine/cursor/index_formats.h"
 #include "engine/index/index_file.h"
-#include "engine/index/ndx_file.h"
 #include "engine/storage/os_services.h"
 #include "tools/ordane/command.h"
 
 namespace ordane {
 namespace {
+
+// A format as users name it: its extension without the dot, upper case.
+std::string FormatName(const std::string& extension) { return os::UpperCase(extension.substr(1)); }
+
+// The formats that can be built, as "NDX" or "NDX, NTX".
+std::string FormatList() {
+    std::string list;
+    for (const std::string& extension : TdvIndexFormats::BuildableExtensions())
+        list += (list.empty() ? "" : ", ") + FormatName(extension);
+    return list;
+}
 
 class IndexCommand : public Command {
 public:
@@ -21,16 +33,15 @@ public:
     }
 
     int Run() override {
-        std::string upper = os::UpperCase(file_);
-        size_t slash = upper.find_last_of("/\\");
-        std::string base = slash == std::string::npos ? upper : upper.substr(slash + 1);
-        if (base.find('.') != std::string::npos && !base.ends_with(".NDX"))
-            throw UsageError("only NDX index files can be built yet");
+        std::string extension = filename::Extension(file_);
+        if (extension.empty()) extension = TdvIndexFormats::DefaultExtension();
+        const TdvIndexCreator create = TdvIndexFormats::FindCreator(extension);
+        if (!create) throw UsageError("only " + FormatList() + " index files can be built yet");
         std::unique_ptr<ToolTable> t = OpenTable(table_, false);
         t->SetReadAhead(true);  // the build reads every record in physical order
-        DVobjNDXFile file(t->IndexOwner(), true, true, false, !exclusive_, file_);
-        if (!file.CreateTag(tag_, key_, unique_, !descending_, for_))
-            throw UsageError("the key \"" + key_ + "\" cannot be held by an NDX index");
+        std::unique_ptr<DVobjIndexFile> file = create(t->IndexOwner(), !exclusive_, file_);
+        if (!file->CreateTag(tag_, key_, unique_, !descending_, for_))
+            throw UsageError("the key \"" + key_ + "\" cannot be held by an " + FormatName(extension) + " index");
         return kExitOk;
     }
 
