@@ -83,12 +83,12 @@ TEST(NdxBuildTest, ReindexWithoutKeysGivesTheEmptyRootOfACreation) {
         file.Tag()->ReleaseNodes();
         created = ReadFileBytes(dir.File("E.NDX"));
         file.Reindex();
-        EXPECT_EQ(file.Tag()->Navigate(navcode::kTop), 0);
+        EXPECT_EQ(file.Tag()->Navigate(recreq::kFirst), 0);
     }
     EXPECT_EQ(ReadFileBytes(dir.File("E.NDX")), created);
     DVobjNDXFile reopened(&table, false, false, false, false, dir.File("E.NDX"));
     ASSERT_FALSE(reopened.Failed()) << reopened.FailureText();
-    EXPECT_EQ(reopened.Tag()->Navigate(navcode::kTop), 0);
+    EXPECT_EQ(reopened.Tag()->Navigate(recreq::kFirst), 0);
 }
 
 TEST(NdxBuildTest, BuildsInKeyOrderWithBlankDatesLast) {
