@@ -155,9 +155,41 @@ TpkNavButton& TpkNavButtons::Add(TpkNavButtonStyle style, TpkCustomDialog* dialo
 }
 
 void TpkNavButtons::AddDefaultButtons() {
-    BeginUpdate();
-    struct End { TpkNavButtons& l; ~End() { l.EndUpdate(); } } end{*this};
-    for (TpkNavButtonStyle s : kDefaultOrder) Add(s);
+    {
+        BeginUpdate();
+        struct End { TpkNavButtons& l; ~End() { l.EndUpdate(); } } end{*this};
+        for (TpkNavButtonStyle s : kDefaultOrder) Add(s);
+    }
+    GrowToFit();
+    Relayout();
+}
+
+void TpkNavButtons::GrowToFit() {
+    if (updateCount_ > 0 || navigator_.AutosizeStyle() != asSizeNavigator) return;
+    const int border = navigator_.Border();
+    const bool horizontal = navigator_.Layout() == nlHorizontal;
+    // The longest line of buttons and the sum of the lines' cross sizes, as one row (column) per line break.
+    int along = 0, line = 0, across = 0, lineAcross = 0;
+    bool first = true;
+    for (TpkNavButton* b : Visible()) {
+        if (b->LineBreak() && !first) {
+            along = std::max(along, line);
+            across += lineAcross;
+            line = lineAcross = 0;
+        }
+        first = false;
+        line += horizontal ? b->Width() : b->Height();
+        lineAcross = std::max(lineAcross, horizontal ? b->Height() : b->Width());
+    }
+    along = std::max(along, line) + 2 * border;
+    across += lineAcross + 2 * border;
+    if (horizontal) {
+        navigator_.SetBounds(navigator_.Left(), navigator_.Top(), std::max(navigator_.Width(), along),
+                             std::max(navigator_.Height(), across));
+    } else {
+        navigator_.SetBounds(navigator_.Left(), navigator_.Top(), std::max(navigator_.Width(), across),
+                             std::max(navigator_.Height(), along));
+    }
 }
 
 void TpkNavButtons::AddDialogButtons() {
@@ -166,6 +198,7 @@ void TpkNavButtons::AddDialogButtons() {
         struct End { TpkNavButtons& l; ~End() { l.EndUpdate(); } } end{*this};
         for (int s = nbsFilterDialog; s <= nbsSearchDialog; ++s) Add(static_cast<TpkNavButtonStyle>(s));
     }
+    GrowToFit();
     Relayout();
 }
 
@@ -741,6 +774,7 @@ void TpkDBNavigator::SetVisibleButtons(TpkNavButtonStyles styles) {
             }
         }
     }
+    buttons_.GrowToFit();
     buttons_.Relayout();
 }
 
@@ -785,7 +819,12 @@ void TpkDBNavigator::EnsureButtons() {
     if (painting_ || buttons_.Count() > 0) return;
     painting_ = true;
     struct Done { bool& f; ~Done() { f = false; } } done{painting_};
-    buttons_.AddDefaultButtons();
+    {
+        // The first paint sizes by its own rule below, not by the list's growth.
+        buttons_.BeginUpdate();
+        struct End { TpkNavButtons& l; ~End() { l.EndUpdate(); } } end{buttons_};
+        buttons_.AddDefaultButtons();
+    }
     if (Width() == 1) {
         int total = 0;
         for (int i = 0; i < buttons_.VisibleCount(); ++i) total += buttons_.VisibleButtons(i).Width();

@@ -93,6 +93,8 @@ public:
     void AutoSize();
     // asSizeNavButtons: size then arrange; otherwise arrange then size.
     void Relayout();
+    // asSizeNavigator: widens (heightens) the navigator so that every line of visible buttons fits unbroken.
+    void GrowToFit();
 
 private:
     std::vector<TpkNavButton*> All() const;
