@@ -58,62 +58,31 @@ protected:
     }
 };
 
-// The main window as its form description stores the navigator.
-const char* const kMainWindow = R"(object Form1: TForm
-  Left = 321
-  Top = 156
-  Width = 408
-  Height = 450
-  object pkDBNavigator1: TpkDBNavigator
-    Left = 16
-    Top = 392
-    Width = 50
-    Height = 25
-    DataSource = DataSource1
-    RepeatInterval.InitialDelay = 500
-    RepeatInterval.Interval = 100
-    object pkDBNavigator1Prior: TpkNavButton
-      Left = 0
-      Top = 0
-      Width = 25
-      Height = 25
-      Style = nbsPrior
-      Index = 0
-      Hint = 'Move to prior record'
-      Caption = 'pkDBNavigator1Prior'
-      Enabled = False
-      ImageIndex = -1
-      NumGlyphs = 2
-      Spacing = 4
-      Transparent = False
-      DisabledTextColors.ShadeColor = clGray
-      DisabledTextColors.HighlightColor = clBtnHighlight
-    end
-    object pkDBNavigator1Next: TpkNavButton
-      Left = 25
-      Top = 0
-      Width = 25
-      Height = 25
-      Style = nbsNext
-      Index = 1
-      Hint = 'Move to next record'
-      Caption = 'pkDBNavigator1Next'
-      Enabled = False
-      ImageIndex = -1
-      NumGlyphs = 2
-      Spacing = 4
-      Transparent = False
-      DisabledTextColors.ShadeColor = clGray
-      DisabledTextColors.HighlightColor = clBtnHighlight
-    end
-  end
-end
-)";
+// A navigator button as the main window's form description stores it.
+std::string StoredButton(const std::string& name, int left, const std::string& style, int index,
+                         const std::string& hint) {
+    return "    object " + name + ": TpkNavButton\n      Left = " + std::to_string(left) +
+           "\n      Top = 0\n      Width = 25\n      Height = 25\n      Style = " + style +
+           "\n      Index = " + std::to_string(index) + "\n      Hint = '" + hint + "'\n      Caption = '" + name +
+           "'\n      Enabled = False\n      ImageIndex = -1\n      NumGlyphs = 2\n      Spacing = 4\n"
+           "      Transparent = False\n      DisabledTextColors.ShadeColor = clGray\n"
+           "      DisabledTextColors.HighlightColor = clBtnHighlight\n    end\n";
+}
+
+// The main window's navigator as its form description stores it.
+std::string MainWindowDescription() {
+    return "object Form1: TForm\n  Left = 321\n  Top = 156\n  Width = 408\n  Height = 450\n"
+           "  object pkDBNavigator1: TpkDBNavigator\n    Left = 16\n    Top = 392\n    Width = 50\n"
+           "    Height = 25\n    DataSource = DataSource1\n    RepeatInterval.InitialDelay = 500\n"
+           "    RepeatInterval.Interval = 100\n" +
+           StoredButton("pkDBNavigator1Prior", 0, "nbsPrior", 0, "Move to prior record") +
+           StoredButton("pkDBNavigator1Next", 25, "nbsNext", 1, "Move to next record") + "  end\nend\n";
+}
 
 class MainWindowNavigator : public NavigatorOverTable {
 protected:
     TpkDBNavigator& Read() {
-        TFormReader::ReadComponent(*form, kMainWindow);
+        TFormReader::ReadComponent(*form, MainWindowDescription());
         auto* nav = dynamic_cast<TpkDBNavigator*>(form->FindComponent("pkDBNavigator1"));
         EXPECT_NE(nav, nullptr);
         return *nav;
