@@ -1,0 +1,19 @@
+#include "grid/pk_dialogs.h"
+
+#include "grid/pk_data_access.h"
+
+TDataSet* TpkCustomDialog::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
+
+bool TpkCustomDialog::Execute() {
+    if (!DataSet()) return false;
+    if (OnExecute) OnExecute(*this);
+    return true;
+}
+
+TpkCustomDialog* CreatePkDialog(const std::string& className, TComponent* owner) {
+    if (className == "TpkFilterDialog") return new TpkFilterDialog(owner);
+    if (className == "TpkRecordViewDialog") return new TpkRecordViewDialog(owner);
+    if (className == "TpkLocateDialog") return new TpkLocateDialog(owner);
+    if (className == "TpkSearchDialog") return new TpkSearchDialog(owner);
+    return nullptr;
+}
