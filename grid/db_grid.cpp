@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "framework/data/strings.h"
 #include "grid/grid_tokens.h"
 
 namespace {
@@ -30,18 +31,6 @@ public:
 private:
     bool& flag_;
     bool old_;
-};
-
-// Controls of the data set disabled for the scope.
-class ControlsDisabled {
-public:
-    explicit ControlsDisabled(TDataSet* ds) : ds_(ds) { if (ds_) ds_->DisableControls(); }
-    ~ControlsDisabled() { if (ds_) ds_->EnableControls(); }
-    ControlsDisabled(const ControlsDisabled&) = delete;
-    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-
-private:
-    TDataSet* ds_;
 };
 
 void Raise(const TNotifyEvent& event, TComponent& sender) {
@@ -208,7 +197,7 @@ void TpkCustomDBGrid::SetFooterHeight(int value) { footerHeight_ = std::max(0, v
 
 TpkColumn& TpkCustomDBGrid::ColumnByName(const std::string& fieldName) {
     for (auto& c : columns_)
-        if (SameTextAscii(c->FieldName(), fieldName)) return *c;
+        if (SameText(c->FieldName(), fieldName)) return *c;
     return *placeholder_;
 }
 
@@ -219,14 +208,14 @@ TField* TpkCustomDBGrid::ColumnField(int dataCol) const {
 
 int TpkCustomDBGrid::SelectedIndexOf(const std::string& fieldName) const {
     for (int i = 0; i < selected_.Count(); ++i)
-        if (SameTextAscii(TSelectedEntry::Parse(selected_[i]).field, fieldName)) return i;
+        if (SameText(TSelectedEntry::Parse(selected_[i]).field, fieldName)) return i;
     return -1;
 }
 
 void TpkCustomDBGrid::ApplyColumnList() {
     TDataSet* ds = DataSet();
     if (useTFields_ && ds && ds->Active() && selected_.Count() > 0) {
-        ControlsDisabled disabled(ds);
+        TDisabledControlsScope disabled(*ds);
         for (int i = 0; i < ds->FieldCount(); ++i) ds->Fields()[i].SetVisible(false);
         for (int i = 0; i < selected_.Count(); ++i) {
             TSelectedEntry e = TSelectedEntry::Parse(selected_[i]);
@@ -287,7 +276,7 @@ void TpkCustomDBGrid::BuildFieldMap() {
         TField* f = link_.Fields(i);
         auto col = std::make_unique<TpkColumn>(this, f ? f->FieldName() : std::string());
         for (auto& o : old)
-            if (SameTextAscii(o->FieldName(), col->FieldName())) col->SetFooterText(o->FooterText());
+            if (SameText(o->FieldName(), col->FieldName())) col->SetFooterText(o->FooterText());
         columns_.push_back(std::move(col));
     }
 }

@@ -230,7 +230,6 @@ protected:
     void Scroll(int distance);
     void EditingChanged();
 
-    void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
@@ -259,8 +258,6 @@ private:
     void DrawTitleCell(int dataCol, TRect rect);
     void DrawIndicatorCell(int dataRow, const TRect& rect);
     void DrawDataCell(int dataCol, int dataRow, const TRect& rect, TGridDrawState state);
-    void PaintFooter();
-    int FooterPixels() const;
 
     TpkGridDataLink link_;
     TStringList selected_;

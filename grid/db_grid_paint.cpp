@@ -56,10 +56,6 @@ std::string CellText(TField& f) {
 
 }  // namespace
 
-void TpkCustomDBGrid::Paint() {
-    TCustomGrid::Paint();
-}
-
 void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawState state) {
     TCanvas& c = Canvas();
     TRect rect = cell;

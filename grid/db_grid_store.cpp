@@ -8,6 +8,7 @@
 #include "framework/window/forms.h"
 #include "framework/window/reg_ini_file.h"
 #include "grid/db_grid.h"
+#include "framework/data/strings.h"
 #include "grid/grid_tokens.h"
 
 namespace {
@@ -174,7 +175,7 @@ void TpkDBGrid::LoadLayout() {
             std::string name = TSelectedEntry::Parse(designed[i]).field;
             bool found = false;
             for (int j = 0; j < loaded.Count() && !found; ++j)
-                found = SameTextAscii(TSelectedEntry::Parse(loaded[j]).field, name);
+                found = SameText(TSelectedEntry::Parse(loaded[j]).field, name);
             if (!found) loaded.Add(designed[i]);
         }
     }

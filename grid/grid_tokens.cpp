@@ -18,14 +18,6 @@ size_t FindIgnoringCase(const std::string& text, const std::string& what, size_t
 
 }  // namespace
 
-bool SameTextAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 std::string NextToken(const std::string& line, const std::string& delimiter, int& pos) {
     if (pos <= 0 || static_cast<size_t>(pos) > line.size()) return std::string();
     const size_t start = static_cast<size_t>(pos - 1);

@@ -30,5 +30,3 @@ struct TSelectedEntry {
 
 // A decimal integer of 0..32767 (blanks around allowed), or nothing.
 std::optional<int> ParseWidth(const std::string& text);
-
-bool SameTextAscii(const std::string& a, const std::string& b);
