@@ -12,6 +12,7 @@
 #include "framework/data/ini_file.h"
 #include "framework/window/bitmap.h"
 #include "framework/window/dialogs.h"
+#include "framework/window/form_reader.h"
 #include "framework/window/forms.h"
 #include "framework/window/render.h"
 #include "grid/db_grid.h"
@@ -308,6 +309,54 @@ TEST_F(GridOnTable, PictureOfThirtyRecords) {
     TRect other = Cell(1, 5);
     EXPECT_EQ(picture.Pixel(other.Left + 150, other.Top + 4), ColorToRGB(clWindow));
     if (const char* out = std::getenv("VELMORA_GRID_PNG")) RenderToPng(*grid, out);
+}
+
+TEST_F(GridOnTable, ReadFromTheStoredFormDescription) {
+    MakeTable(dir.File("T.DBF"), 0x03, {{"TITLE", 'C', 55}, {"EXENAME", 'C', 55}}, Titles(4));
+    ds = DataSetOn(dir.Path(), "T");
+    ds->SetReadOnly(true);
+    ds->Open();
+    source.SetDataSet(ds.get());
+    RegisterDataGridClasses();
+    form = std::make_unique<TForm>(nullptr);
+    TFormReader::ReadComponent(*form, R"(object Form1: TForm
+  Left = 321
+  Top = 156
+  Width = 408
+  Height = 450
+  object pkDBGrid1: TpkDBGrid
+    Left = 16
+    Top = 16
+    Width = 369
+    Height = 369
+    Selected.Strings = (
+      'TITLE'#9'55'#9'TITLE')
+    IniAttributes.Delimiter = ';;'
+    TitleColor = clBtnFace
+    FixedCols = 0
+    ShowHorzScrollBar = True
+    TabOrder = 0
+    TitleAlignment = taLeftJustify
+    TitleFont.Charset = DEFAULT_CHARSET
+    TitleFont.Color = clWindowText
+    TitleFont.Height = -11
+    TitleFont.Name = 'MS Sans Serif'
+    TitleFont.Style = []
+    TitleLines = 1
+    TitleButtons = False
+    UseTFields = False
+    IndicatorColor = icBlack
+  end
+end
+)");
+    grid = dynamic_cast<TpkDBGrid*>(form->FindComponent("pkDBGrid1"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_FALSE(grid->UseTFields());
+    EXPECT_EQ(grid->IniAttributes().EffectiveSectionName(), "Form1pkDBGrid1");
+    grid->SetDataSource(&source);
+    EXPECT_EQ(grid->ColCount(), 2);
+    EXPECT_EQ(grid->ColWidths(1), 55 * W0() + 4);
+    EXPECT_EQ(grid->RowCount(), 5);
 }
 
 }  // namespace
