@@ -1,0 +1,362 @@
+// The data grid over real tables on disk, in an offscreen window: column list and widths, rows and the link's
+// buffer, keyboard, mouse and scroll-bar moves, the layout store, and the painted picture.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "../cursor/data_set_fixture.h"
+#include "../window/window_support.h"
+#include "framework/data/data_source.h"
+#include "framework/data/ini_file.h"
+#include "framework/window/bitmap.h"
+#include "framework/window/dialogs.h"
+#include "framework/window/form_reader.h"
+#include "framework/window/forms.h"
+#include "framework/window/render.h"
+#include "grid/db_grid.h"
+#include "grid/grid_tokens.h"
+#include "temp_dir.h"
+
+namespace {
+
+std::vector<RawRecord> Titles(int n) {
+    std::vector<RawRecord> rows;
+    for (int i = 1; i <= n; ++i)
+        rows.push_back({{"TITLE", "Saver " + std::to_string(i)}, {"EXENAME", "s" + std::to_string(i) + ".scr"}});
+    return rows;
+}
+
+// The main window's arrangement: a form, a read-only table of TITLE and EXENAME, and the grid showing TITLE.
+class GridOnTable : public ::testing::Test {
+protected:
+    void Open(int records, bool filtered = false) {
+        MakeTable(dir.File("T.DBF"), 0x03, {{"TITLE", 'C', 55}, {"EXENAME", 'C', 55}}, Titles(records));
+        ds = DataSetOn(dir.Path(), "T");
+        ds->SetReadOnly(true);
+        if (filtered) {
+            ds->OnFilterRecord = [](TDataSet&, bool& accept) { accept = true; };
+            ds->SetFiltered(true);
+        }
+        ds->Open();
+        source.SetDataSet(ds.get());
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(321, 156, 408, 450);
+        grid = new TpkDBGrid(form.get());
+        grid->SetName("pkDBGrid1");
+        grid->SetBounds(16, 16, 369, 369);
+        grid->Selected().Add("TITLE\t55\tTITLE");
+        grid->SetUseTFields(false);
+        grid->SetParent(form.get());
+        grid->SetDataSource(&source);
+        form->Show();
+        grid->SetFocus();
+        Application->ProcessMessages();
+    }
+    void TearDown() override {
+        form.reset();  // the grid goes with its form, before the data set
+        source.SetDataSet(nullptr);
+    }
+    int W0() {
+        TBitmap b(10, 10);
+        b.Canvas().Font().Assign(grid->Font());
+        return b.Canvas().TextWidth("0");
+    }
+    void Key(TKey key, TShiftState shift = {}) { grid->KeyDown(key, shift); }
+    TRect Cell(int col, int row) { return grid->CellRect(col, row); }
+
+    TempDir dir;
+    std::unique_ptr<TOrdaneDataSet> ds;
+    TDataSource source;
+    std::unique_ptr<TForm> form;
+    TpkDBGrid* grid = nullptr;
+};
+
+TEST(GridTokens, TokenRuleAndEntries) {
+    struct Case { std::string line, delimiter; std::vector<std::string> tokens; };
+    const std::vector<Case> cases = {
+        {"TITLE\t55\tTITLE", "\t", {"TITLE", "55", "TITLE"}},
+        {"A\t\tC", "\t", {"A", "", "C"}},
+        {"a;b", ";", {"a", "b"}},
+        {"x AND y and z", "and", {"x", "y", "z"}},  // long delimiters: blanks around, case ignored
+    };
+    for (const Case& c : cases) {
+        int pos = 1;
+        for (const std::string& t : c.tokens) EXPECT_EQ(NextToken(c.line, c.delimiter, pos), t) << c.line;
+        EXPECT_EQ(pos, -1) << c.line;
+        EXPECT_EQ(NextToken(c.line, c.delimiter, pos), "") << "past the end";
+    }
+    int zero = 0;
+    EXPECT_EQ(NextToken("abc", "\t", zero), "");
+    TSelectedEntry bad = TSelectedEntry::Parse("TITLE\twide");
+    EXPECT_FALSE(bad.width.has_value());
+    EXPECT_FALSE(bad.title.has_value());
+    EXPECT_EQ(TSelectedEntry::Parse("A\t10\tA\tT\tX").Compose(16, "A"), "A\t16\tA\tT");
+}
+
+TEST_F(GridOnTable, MainWindowColumnIsFiftyFiveCharactersOfZero) {
+    Open(5);
+    EXPECT_EQ(grid->ColCount(), 2);  // the indicator and TITLE; EXENAME is not a column
+    ASSERT_EQ(grid->ColumnCount(), 1);
+    EXPECT_EQ(grid->Columns(0).FieldName(), "TITLE");
+    EXPECT_FALSE(grid->Columns(0).ReadOnly());
+    EXPECT_EQ(grid->ColWidths(1), 55 * W0() + 4);
+    EXPECT_EQ(grid->RowCount(), 6);  // title and five records: fewer records than rows fit
+    EXPECT_GT(grid->DataLink().BufferCount(), 5) << "as many buffers as rows fit";
+    EXPECT_EQ(grid->IniAttributes().EffectiveSectionName(), "pkDBGrid1");
+}
+
+TEST_F(GridOnTable, EmptyTableShowsOneEmptyRowAndAFullThumb) {
+    Open(0);
+    EXPECT_EQ(grid->RowCount(), 2);
+    TScrollInfo info = grid->GetScrollInfo(sbVertical);
+    EXPECT_EQ(info.Min, 1);
+    EXPECT_EQ(info.Max, 1001);
+    EXPECT_EQ(info.Page, 1000);
+    TBitmap picture;
+    RenderToBitmap(*grid, picture);
+    TRect ind = Cell(0, 1);
+    // The picture holds the frame too: look well inside the cell.
+    for (int y = ind.Top + 3; y < ind.Bottom - 3; ++y)
+        for (int x = ind.Left + 3; x < ind.Right - 3; ++x)
+            ASSERT_NE(picture.Pixel(x, y), clBlack) << "no indicator glyph on an empty table";
+}
+
+TEST_F(GridOnTable, ClickMovesByTheRowDifference) {
+    Open(30);
+    ds->Next();  // record 2 on row 2
+    Application->ProcessMessages();
+    ASSERT_EQ(grid->Row(), 2);
+    TRect r = Cell(1, 5);
+    Click(*grid, r.Left + 5, r.Top + 3);
+    EXPECT_EQ(ds->RecNo(), 5);
+    EXPECT_EQ(grid->Row(), 5);
+}
+
+TEST_F(GridOnTable, PageDownAndCtrlPageDown) {
+    Open(200);
+    const int visible = grid->VisibleRowCount();
+    ASSERT_GT(visible, 3);
+    Key(VK_NEXT, TShiftState{ssCtrl});  // the last visible row, no scrolling
+    EXPECT_EQ(ds->RecNo(), visible);
+    EXPECT_EQ(grid->Row(), visible);
+    ds->First();
+    Key(VK_NEXT);
+    EXPECT_EQ(ds->RecNo(), 1 + visible);
+    EXPECT_EQ(grid->Row(), grid->TitleOffset() + grid->DataLink().ActiveRecord());
+    EXPECT_EQ(grid->GetScrollInfo(sbVertical).Pos, 1 + visible);
+    Key(VK_PRIOR);
+    EXPECT_EQ(ds->RecNo(), 1);
+    Key(VK_END, TShiftState{ssCtrl});
+    EXPECT_EQ(ds->RecNo(), 200);
+    Key(VK_DOWN);  // read-only table: nothing is appended
+    EXPECT_EQ(ds->RecNo(), 200);
+    EXPECT_EQ(ds->State(), dsBrowse);
+    Key(VK_UP);
+    EXPECT_EQ(ds->RecNo(), 199);
+}
+
+TEST_F(GridOnTable, HomeSelectsTheFirstColumnAndWheelSteps) {
+    Open(10);
+    ds->MoveBy(4);
+    Key(VK_HOME);  // two fields in the data set: a column move, not First
+    EXPECT_EQ(ds->RecNo(), 5);
+    EXPECT_EQ(grid->Col(), 1);
+    QTest::qWait(1);
+    QWheelEvent down(QPointF(50, 50), WidgetOf(*grid)->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -240),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(WidgetOf(*grid), &down);
+    EXPECT_EQ(ds->RecNo(), 7);
+}
+
+TEST_F(GridOnTable, ResizeKeepsTheCurrentRecordVisible) {
+    Open(100);
+    ds->MoveBy(14);  // record 15
+    Application->ProcessMessages();
+    ASSERT_EQ(ds->RecNo(), 15);
+    grid->SetBounds(16, 16, 369, grid->RowHeights(0) + 5 * (grid->DefaultRowHeight() + 1) + 6);
+    Application->ProcessMessages();
+    EXPECT_EQ(ds->RecNo(), 15);
+    EXPECT_LE(grid->VisibleRowCount(), 5);
+    EXPECT_EQ(grid->DataLink().BufferCount(), grid->VisibleRowCount());
+    EXPECT_EQ(grid->Row(), grid->TitleOffset() + grid->DataLink().ActiveRecord());
+    EXPECT_EQ(grid->Row(), grid->RowCount() - 1) << "shown on the last visible row";
+}
+
+TEST_F(GridOnTable, NonSequencedThumbSitsTopMiddleBottom) {
+    Open(50, /*filtered=*/true);
+    ASSERT_FALSE(ds->IsSequenced());
+    auto pos = [&] { return grid->GetScrollInfo(sbVertical).Pos; };
+    EXPECT_EQ(grid->GetScrollInfo(sbVertical).Max, 4);
+    EXPECT_EQ(pos(), 0);
+    Key(VK_NEXT);
+    EXPECT_EQ(pos(), 2);
+    Key(VK_END, TShiftState{ssCtrl});
+    Key(VK_DOWN);
+    EXPECT_EQ(pos(), 4);
+}
+
+TEST_F(GridOnTable, UserWidthIsWrittenBackInCharacters) {
+    Open(3);
+    grid->Selected().Clear();
+    grid->Selected().Add("TITLE\t10\tTITLE\tT\tX");
+    grid->ApplyColumnList();
+    const int w0 = W0();
+    grid->SetColWidths(1, 100);
+    const int slack = std::max(0, w0 / 2 - 3);
+    EXPECT_EQ(grid->Selected()[0], "TITLE\t" + std::to_string((100 + slack - 4) / w0) + "\tTITLE\tT");
+    EXPECT_TRUE(grid->Columns(0).ReadOnly());
+    EXPECT_FALSE(grid->TabStops(1));
+}
+
+TEST_F(GridOnTable, MalformedEntriesTakeTheFieldsWidth) {
+    Open(3);
+    for (const std::string entry : {"TITLE\tabc\tTITLE", "TITLE\t12", "TITLE"}) {
+        grid->Selected().Clear();
+        grid->Selected().Add(entry);
+        grid->ApplyColumnList();
+        const int expected = entry == "TITLE\t12" ? 12 : 55;
+        EXPECT_EQ(grid->ColWidths(1), std::max(expected * W0() + 4, grid->ColWidths(1))) << entry;
+        EXPECT_GE(grid->ColWidths(1), expected * W0() + 4) << entry;
+        EXPECT_NO_THROW(grid->SetColWidths(1, 80)) << entry;
+    }
+    grid->IniAttributes().Enabled = true;
+    grid->IniAttributes().FileName = dir.File("bad.ini");
+    grid->Selected().Clear();
+    grid->Selected().Add("TITLE\tabc");
+    form.reset();  // saving a malformed entry while the grid goes must not fail
+    TIniFile ini(dir.File("bad.ini"));
+    EXPECT_EQ(ini.ReadString("pkDBGrid1", "TITLE", ""), "55;;TITLE;;F");
+}
+
+TEST_F(GridOnTable, LayoutSavedOnDestructionLoadsBack) {
+    Open(3);
+    grid->IniAttributes().Enabled = true;
+    grid->IniAttributes().FileName = dir.File("layout.ini");
+    grid->Selected().Clear();
+    grid->Selected().Add("TITLE\t40\tName~Of saver");
+    grid->Selected().Add("EXENAME\t12\tProgram\tT");
+    grid->ApplyColumnList();
+    form.reset();
+    TIniFile ini(dir.File("layout.ini"));
+    EXPECT_EQ(ini.ReadString("pkDBGrid1", "TITLE", ""), "40;;Name~Of saver;;F");
+    EXPECT_EQ(ini.ReadString("pkDBGrid1", "EXENAME", ""), "12;;Program;;T");
+
+    auto next = std::make_unique<TForm>(nullptr);
+    auto* g = new TpkDBGrid(next.get());
+    g->SetName("pkDBGrid1");
+    g->SetUseTFields(false);
+    g->Selected().Add("TITLE\t55\tTITLE");
+    g->IniAttributes().Enabled = true;
+    g->IniAttributes().FileName = dir.File("layout.ini");
+    g->SetBounds(0, 0, 300, 200);
+    g->SetParent(next.get());
+    g->SetDataSource(&source);
+    ASSERT_EQ(g->Selected().Count(), 2);
+    EXPECT_EQ(g->Selected()[0], "TITLE\t40\tName~Of saver\tF");
+    EXPECT_EQ(g->Selected()[1], "EXENAME\t12\tProgram\tT");
+    EXPECT_EQ(g->ColCount(), 3);
+    g->IniAttributes().Enabled = false;
+}
+
+TEST_F(GridOnTable, StoredValueWithoutTheDelimiterKeepsTheDesign) {
+    MakeTable(dir.File("T.DBF"), 0x03, {{"TITLE", 'C', 55}, {"EXENAME", 'C', 55}}, Titles(3));
+    {
+        std::ofstream out(dir.File("single.ini"));
+        out << "[pkDBGrid1]\nTITLE=40;Name;F\n";
+    }
+    TMessageBoxRecorder boxes;
+    TForm f(nullptr);
+    auto* g = new TpkDBGrid(&f);
+    g->SetName("pkDBGrid1");
+    g->SetUseTFields(false);
+    g->Selected().Add("TITLE\t55\tTITLE");
+    g->IniAttributes().Enabled = true;
+    g->IniAttributes().FileName = dir.File("single.ini");
+    g->SetParent(&f);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].Text, "Key Delimiter Not Found");
+    EXPECT_EQ(boxes.Requests()[0].Kind, mtWarning);
+    ASSERT_EQ(g->Selected().Count(), 1);
+    EXPECT_EQ(g->Selected()[0], "TITLE\t55\tTITLE");
+    g->IniAttributes().Enabled = false;
+
+    // The settings checks: each message, Selected unchanged.
+    boxes.Clear();
+    auto* h = new TpkDBGrid(&f);
+    h->IniAttributes().Enabled = true;
+    h->IniAttributes().FileName = dir.File("missing/x.ini");
+    h->SetParent(&f);
+    ASSERT_EQ(boxes.Requests().size(), 1u);
+    EXPECT_EQ(boxes.Requests()[0].Text, "Directory does not exist");
+    h->IniAttributes().Enabled = false;
+}
+
+TEST_F(GridOnTable, PictureOfThirtyRecords) {
+    Open(30);
+    ds->MoveBy(2);  // record 3 current
+    Application->ProcessMessages();
+    TBitmap picture;
+    RenderToBitmap(*grid, picture);
+    TRect ind = Cell(0, 3);
+    bool glyph = false;
+    for (int y = ind.Top + 3; y < ind.Bottom - 3; ++y)
+        for (int x = ind.Left + 3; x < ind.Right - 3; ++x) glyph = glyph || picture.Pixel(x, y) == clBlack;
+    EXPECT_TRUE(glyph) << "the arrow marks the current row";
+    TRect cur = Cell(1, 3);
+    EXPECT_EQ(picture.Pixel(cur.Left + 150, cur.Top + 4), ColorToRGB(clHighlight));
+    TRect other = Cell(1, 5);
+    EXPECT_EQ(picture.Pixel(other.Left + 150, other.Top + 4), ColorToRGB(clWindow));
+    if (const char* out = std::getenv("VELMORA_GRID_PNG")) RenderToPng(*grid, out);
+}
+
+TEST_F(GridOnTable, ReadFromTheStoredFormDescription) {
+    MakeTable(dir.File("T.DBF"), 0x03, {{"TITLE", 'C', 55}, {"EXENAME", 'C', 55}}, Titles(4));
+    ds = DataSetOn(dir.Path(), "T");
+    ds->SetReadOnly(true);
+    ds->Open();
+    source.SetDataSet(ds.get());
+    RegisterDataGridClasses();
+    form = std::make_unique<TForm>(nullptr);
+    TFormReader::ReadComponent(*form, R"(object Form1: TForm
+  Left = 321
+  Top = 156
+  Width = 408
+  Height = 450
+  object pkDBGrid1: TpkDBGrid
+    Left = 16
+    Top = 16
+    Width = 369
+    Height = 369
+    Selected.Strings = (
+      'TITLE'#9'55'#9'TITLE')
+    IniAttributes.Delimiter = ';;'
+    TitleColor = clBtnFace
+    FixedCols = 0
+    ShowHorzScrollBar = True
+    TabOrder = 0
+    TitleAlignment = taLeftJustify
+    TitleFont.Charset = DEFAULT_CHARSET
+    TitleFont.Color = clWindowText
+    TitleFont.Height = -11
+    TitleFont.Name = 'MS Sans Serif'
+    TitleFont.Style = []
+    TitleLines = 1
+    TitleButtons = False
+    UseTFields = False
+    IndicatorColor = icBlack
+  end
+end
+)");
+    grid = dynamic_cast<TpkDBGrid*>(form->FindComponent("pkDBGrid1"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_FALSE(grid->UseTFields());
+    EXPECT_EQ(grid->IniAttributes().EffectiveSectionName(), "Form1pkDBGrid1");
+    grid->SetDataSource(&source);
+    EXPECT_EQ(grid->ColCount(), 2);
+    EXPECT_EQ(grid->ColWidths(1), 55 * W0() + 4);
+    EXPECT_EQ(grid->RowCount(), 5);
+}
+
+}  // namespace
