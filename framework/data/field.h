@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "framework/base/variant.h"
+#include "framework/data/alignment.h"
 #include "framework/data/date_time.h"
 
 class TDataSet;
@@ -25,7 +26,6 @@ class TStream;
 
 enum TFieldType { ftUnknown, ftString, ftSmallint, ftInteger, ftBoolean, ftFloat, ftDate, ftDateTime, ftMemo, ftBlob };
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The type's name as messages show it ("String", "Integer", ...).
 const char* FieldTypeName(TFieldType type);

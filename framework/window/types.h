@@ -8,6 +8,8 @@
 #include <functional>
 #include <initializer_list>
 
+#include "framework/data/alignment.h"
+
 class TComponent;
 
 struct TPoint {
@@ -75,7 +77,6 @@ using TShiftState = TSet<TShiftStateFlag>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TScrollBarKind { sbHorizontal, sbVertical };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TBorderStyle { bsNone, bsSingle };
