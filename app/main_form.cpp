@@ -24,11 +24,19 @@ TForm1::~TForm1() {
 void TForm1::ReadDescription() {
     RegisterApplicationClasses();
     TFormReader::ReadComponent(*this, MainWindowDescription());
-    if (auto* c = Published<TOrdaneTableComponent>("Table1")) Table1 = &c->Object(), table1Component_ = c;
-    if (auto* c = Published<TDataSourceComponent>("DataSource1")) DataSource1 = &c->Object(), dataSource1Component_ = c;
+    auto* table = Published<TOrdaneTableComponent>("Table1");
+    auto* source = Published<TDataSourceComponent>("DataSource1");
+    auto* title = Published<TStringFieldComponent>("Table1TITLE");
+    auto* exeName = Published<TStringFieldComponent>("Table1EXENAME");
+    table1Component_ = table;
+    dataSource1Component_ = source;
+    titleComponent_ = title;
+    exeNameComponent_ = exeName;
+    Table1 = table ? &table->Object() : nullptr;
+    DataSource1 = source ? &source->Object() : nullptr;
     QmRunButton1 = Published<TQmRunButton>("QmRunButton1");
-    if (auto* c = Published<TStringFieldComponent>("Table1TITLE")) Table1TITLE = &c->Object(), titleComponent_ = c;
-    if (auto* c = Published<TStringFieldComponent>("Table1EXENAME")) Table1EXENAME = &c->Object(), exeNameComponent_ = c;
+    Table1TITLE = title ? &title->Object() : nullptr;
+    Table1EXENAME = exeName ? &exeName->Object() : nullptr;
 }
 
 void TForm1::FormCreate(TComponent&) {
@@ -45,11 +53,23 @@ void TForm1::DataSource1DataChange(TComponent&, TField*) {
 void TForm1::Notification(TComponent* component, TOperation operation) {
     TForm::Notification(component, operation);
     if (operation != opRemove) return;
-    if (component == table1Component_) Table1 = nullptr, table1Component_ = nullptr;
-    if (component == dataSource1Component_) DataSource1 = nullptr, dataSource1Component_ = nullptr;
+    if (component == table1Component_) {
+        Table1 = nullptr;
+        table1Component_ = nullptr;
+    }
+    if (component == dataSource1Component_) {
+        DataSource1 = nullptr;
+        dataSource1Component_ = nullptr;
+    }
     if (component == QmRunButton1) QmRunButton1 = nullptr;
-    if (component == titleComponent_) Table1TITLE = nullptr, titleComponent_ = nullptr;
-    if (component == exeNameComponent_) Table1EXENAME = nullptr, exeNameComponent_ = nullptr;
+    if (component == titleComponent_) {
+        Table1TITLE = nullptr;
+        titleComponent_ = nullptr;
+    }
+    if (component == exeNameComponent_) {
+        Table1EXENAME = nullptr;
+        exeNameComponent_ = nullptr;
+    }
 }
 
 void RegisterApplicationClasses() {
