@@ -34,6 +34,10 @@ void TForm1::ReadDescription() {
     exeNameComponent_ = exeName;
     Table1 = table ? &table->Object() : nullptr;
     DataSource1 = source ? &source->Object() : nullptr;
+    pkDBGrid1 = Published<TpkDBGrid>("pkDBGrid1");
+    pkDBNavigator1 = Published<TpkDBNavigator>("pkDBNavigator1");
+    pkDBNavigator1Prior = Published<TpkNavButton>("pkDBNavigator1Prior");
+    pkDBNavigator1Next = Published<TpkNavButton>("pkDBNavigator1Next");
     QmRunButton1 = Published<TQmRunButton>("QmRunButton1");
     Table1TITLE = title ? &title->Object() : nullptr;
     Table1EXENAME = exeName ? &exeName->Object() : nullptr;
@@ -62,6 +66,10 @@ void TForm1::Notification(TComponent* component, TOperation operation) {
         dataSource1Component_ = nullptr;
     }
     if (component == QmRunButton1) QmRunButton1 = nullptr;
+    if (component == pkDBGrid1) pkDBGrid1 = nullptr;
+    if (component == pkDBNavigator1) pkDBNavigator1 = nullptr;
+    if (component == pkDBNavigator1Prior) pkDBNavigator1Prior = nullptr;
+    if (component == pkDBNavigator1Next) pkDBNavigator1Next = nullptr;
     if (component == titleComponent_) {
         Table1TITLE = nullptr;
         titleComponent_ = nullptr;

@@ -8,6 +8,8 @@
 #include "app/data_components.h"
 #include "app/run_button.h"
 #include "framework/window/forms.h"
+#include "grid/db_grid.h"
+#include "grid/pk_db_navigator.h"
 
 class TForm1 : public TForm {
 public:
@@ -21,6 +23,10 @@ public:
     // The published components (nullptr until the description is read, and once a component goes).
     TOrdaneDataSet* Table1 = nullptr;
     TDataSource* DataSource1 = nullptr;
+    TpkDBGrid* pkDBGrid1 = nullptr;
+    TpkDBNavigator* pkDBNavigator1 = nullptr;
+    TpkNavButton* pkDBNavigator1Prior = nullptr;
+    TpkNavButton* pkDBNavigator1Next = nullptr;
     TQmRunButton* QmRunButton1 = nullptr;
     TStringField* Table1TITLE = nullptr;
     TStringField* Table1EXENAME = nullptr;

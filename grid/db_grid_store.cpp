@@ -8,6 +8,7 @@
 #include "framework/window/forms.h"
 #include "framework/window/reg_ini_file.h"
 #include "grid/db_grid.h"
+#include "grid/pk_intl.h"
 #include "framework/data/strings.h"
 #include "grid/grid_tokens.h"
 
@@ -77,7 +78,8 @@ std::string ReplaceAll(const std::string& text, const std::string& what, const s
 }  // namespace
 
 std::string DefaultGridIniFileName() {
-    // Takes the localised texts' IniFileName when that is set.
+    // A connected TpkIntl with a base name decides; otherwise the name follows the program file.
+    if (const TpkIntl* intl = pkIntl(); intl && !intl->IniFileName.empty()) return intl->IniFileName;
     std::string exe = Application ? Application->ExeName() : std::string();
     std::error_code ec;
     if (exe.empty()) exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();

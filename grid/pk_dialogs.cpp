@@ -1,6 +1,10 @@
 #include "grid/pk_dialogs.h"
 
-#include "grid/pk_data_access.h"
+#include "framework/data/data_link.h"
+#include "framework/data/data_set.h"
+#include "framework/data/data_source.h"
+#include "framework/data/db_error.h"
+#include "framework/data/field.h"
 
 TDataSet* TpkCustomDialog::DataSet() const { return dataSource_ ? dataSource_->DataSet() : nullptr; }
 

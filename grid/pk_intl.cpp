@@ -1,5 +1,7 @@
 #include "grid/pk_intl.h"
 
+#include "grid/db_grid.h"
+
 #include "grid/pk_dialog_button.h"
 #include "grid/pk_nav_glyphs.h"
 #include "grid/pk_nav_register.h"
@@ -105,6 +107,7 @@ void StartComponentLibrary() {
     if (!globalIntl) globalIntl = new TpkIntl(Application);
     pkNavGlyphsStart();
     RegisterNavigatorClasses();
+    RegisterDataGridClasses();
 }
 
 void StopComponentLibrary() {

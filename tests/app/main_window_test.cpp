@@ -78,6 +78,35 @@ TEST_F(MainWindowTest, OpensOnTheTableAndExeFileFollowsTheCurrentRecord) {
     EXPECT_EQ(button.ExeFile(), "ZEBRA.SCR");
 }
 
+TEST_F(MainWindowTest, GridListsTheTitlesAndTheNavigatorStepsThroughThem) {
+    MakeTable(dir.Path(), "TITLE,EXENAME\nZebra Stripes,ZEBRA.SCR\nAquarium,AQUA.SCR\n");
+    auto form = Open();
+    ASSERT_TRUE(form && form->pkDBGrid1 && form->pkDBNavigator1 && form->pkDBNavigator1Prior &&
+                form->pkDBNavigator1Next && form->QmRunButton1);
+    form->ShowForm();
+    TpkDBGrid& grid = *form->pkDBGrid1;
+    EXPECT_EQ(grid.BoundsRect(), Bounds(16, 16, 369, 369));
+    EXPECT_EQ(grid.DataSource(), form->DataSource1);
+    ASSERT_EQ(grid.ColumnCount(), 1);
+    ASSERT_TRUE(grid.ColumnField(0));
+    EXPECT_EQ(grid.ColumnField(0)->FieldName(), "TITLE");
+    EXPECT_TRUE(grid.DataLink().Active());
+    EXPECT_EQ(form->pkDBNavigator1->BoundsRect(), Bounds(16, 392, 50, 25));
+
+    TpkNavButton& prior = *form->pkDBNavigator1Prior;
+    TpkNavButton& next = *form->pkDBNavigator1Next;
+    EXPECT_FALSE(prior.Enabled());  // at the first record
+    EXPECT_TRUE(next.Enabled());
+    ::Click(next, 12, 12);
+    EXPECT_EQ(form->QmRunButton1->ExeFile(), "AQUA.SCR");
+    EXPECT_TRUE(prior.Enabled());
+    ::Click(next, 12, 12);  // off the end: the last record stays current
+    EXPECT_FALSE(next.Enabled());
+    EXPECT_EQ(form->QmRunButton1->ExeFile(), "AQUA.SCR");
+    ::Click(prior, 12, 12);
+    EXPECT_EQ(form->QmRunButton1->ExeFile(), "ZEBRA.SCR");
+}
+
 TEST_F(MainWindowTest, PressingTheLauncherStartsTheDemoSaver) {
     MakeTable(dir.Path(), "TITLE,EXENAME\nStarfield,STARS.SCR\n");
     std::string marker = dir.File("marker.txt");
@@ -109,6 +138,10 @@ TEST_F(MainWindowTest, MissingTableIsShownInTheExceptionBoxAndTheWindowStays) {
     ASSERT_TRUE(form->Table1 && form->QmRunButton1);
     EXPECT_FALSE(form->Table1->Active());
     EXPECT_EQ(form->QmRunButton1->ExeFile(), "");
+    ASSERT_TRUE(form->pkDBGrid1 && form->pkDBNavigator1Prior && form->pkDBNavigator1Next);
+    EXPECT_FALSE(form->pkDBGrid1->DataLink().Active());
+    EXPECT_FALSE(form->pkDBNavigator1Prior->Enabled());
+    EXPECT_FALSE(form->pkDBNavigator1Next->Enabled());
     form->ShowForm();
     EXPECT_TRUE(form->Showing());
     form->QmRunButton1->Click();
