@@ -82,28 +82,33 @@ void TDataSet::OpenDataSet() {
         bool& flag;
         explicit OpeningFlag(bool& f) : flag(f) { flag = true; }
         ~OpeningFlag() { flag = false; }
-    } openingFlag(opening_);
-    try {
-        defaultFields_ = fields_.Count() == 0;
-        InternalOpen();
-        tempBuffer_ = AllocRecordBuffer();
-        int needed = NeededBufferCount();
-        ClearBuffers();
-        SetBufListSize(needed);
-        bufferCount_ = needed;
-        GetNextRecords();
-        bof_ = true;
-        eof_ = recordCount_ == 0;
-        fieldDefs_.SetUpdated(true);
-    } catch (...) {
-        FreeBuffers();
+    };
+    {
+        // The flag covers the cursor's opening only: links that activate with the browse state below may still
+        // ask for more buffers.
+        OpeningFlag openingFlag(opening_);
         try {
-            if (IsCursorOpen()) InternalClose();
+            defaultFields_ = fields_.Count() == 0;
+            InternalOpen();
+            tempBuffer_ = AllocRecordBuffer();
+            int needed = NeededBufferCount();
+            ClearBuffers();
+            SetBufListSize(needed);
+            bufferCount_ = needed;
+            GetNextRecords();
+            bof_ = true;
+            eof_ = recordCount_ == 0;
+            fieldDefs_.SetUpdated(true);
         } catch (...) {
+            FreeBuffers();
+            try {
+                if (IsCursorOpen()) InternalClose();
+            } catch (...) {
+            }
+            BindFields(false);
+            DestroyFields();
+            throw;
         }
-        BindFields(false);
-        DestroyFields();
-        throw;
     }
     SetState(dsBrowse);
     DoAfterOpen();

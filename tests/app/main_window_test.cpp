@@ -91,6 +91,9 @@ TEST_F(MainWindowTest, GridListsTheTitlesAndTheNavigatorStepsThroughThem) {
     ASSERT_TRUE(grid.ColumnField(0));
     EXPECT_EQ(grid.ColumnField(0)->FieldName(), "TITLE");
     EXPECT_TRUE(grid.DataLink().Active());
+    // The table opens after the grid is linked: the grid still gets a row per record, not just the current one.
+    EXPECT_EQ(grid.DataLink().RecordCount(), 2);
+    EXPECT_EQ(grid.RowCount(), 3);
     EXPECT_EQ(form->pkDBNavigator1->BoundsRect(), Bounds(16, 392, 50, 25));
 
     TpkNavButton& prior = *form->pkDBNavigator1Prior;
