@@ -1,6 +1,8 @@
 // The grid's column list, data link and display: rows follow the link's buffer, input moves the data set.
 #include "grid/db_grid.h"
 
+#include "framework/base/restore.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -8,30 +10,6 @@
 #include "grid/grid_tokens.h"
 
 namespace {
-
-// Counts a running layout rebuild for the scope (also when it fails).
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& depth_;
-};
-
-class FlagGuard {
-public:
-    explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = old_; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag_;
-    bool old_;
-};
 
 void Raise(const TNotifyEvent& event, TComponent& sender) {
     if (event) event(sender);
@@ -92,7 +70,7 @@ void TpkGridDataLink::EditingChanged() { grid_->EditingChanged(); }
 void TpkGridDataLink::RecordChanged(TField*) { grid_->Invalidate(); }
 
 void TpkGridDataLink::UpdateData() {
-    FlagGuard guard(inUpdateData_);
+    TRestore<bool> guard(inUpdateData_, true);
     modified_ = false;
 }
 
@@ -334,7 +312,7 @@ void TpkCustomDBGrid::SetColumnAttributes() {
 
 void TpkCustomDBGrid::LayoutChanged() {
     if (Loading() || !WindowPresent() || layoutDepth_ > 0) return;
-    DepthGuard depth(layoutDepth_);
+    TRestore<int> depth(layoutDepth_, layoutDepth_ + 1);  // a layout rebuild runs
     titleOffset_ = options_.Contains(dgTitles) ? 1 : 0;
     if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
     ComputeRowHeights();
@@ -368,7 +346,7 @@ void TpkCustomDBGrid::LayoutChanged() {
 
 void TpkCustomDBGrid::UpdateRowCount() {
     if (updatingRowCount_) return;
-    FlagGuard guard(updatingRowCount_);
+    TRestore<bool> guard(updatingRowCount_, true);
     if (titleOffset_ >= RowCount()) SetRowCount(titleOffset_ + 1);
     SetFixedRows(titleOffset_);
     if (link_.Active() && link_.RecordCount() != 0) {
@@ -760,7 +738,7 @@ void TpkCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
         const int oldCol = Col(), oldRow = Row();
         if (!options_.Contains(dgRowSelect) && hit.X != Col()) SelectDataColumn(hit.X);
         if (hit.Y != Row()) {
-            FlagGuard moving(mouseMoving_);
+            TRestore<bool> moving(mouseMoving_, true);
             link_.MoveBy(hit.Y - Row());
         }
         if (Col() != oldCol || Row() != oldRow) Raise(OnCellChanged, *this);

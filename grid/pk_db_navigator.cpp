@@ -1,5 +1,7 @@
 #include "grid/pk_db_navigator.h"
 
+#include "framework/base/restore.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -817,8 +819,7 @@ void TpkDBNavigator::DropBookmarks(const TDataSet& dataSet) {
 
 void TpkDBNavigator::EnsureButtons() {
     if (painting_ || buttons_.Count() > 0) return;
-    painting_ = true;
-    struct Done { bool& f; ~Done() { f = false; } } done{painting_};
+    TRestore<bool> painting(painting_, true);
     {
         // The first paint sizes by its own rule below, not by the list's growth.
         buttons_.BeginUpdate();

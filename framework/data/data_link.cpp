@@ -1,5 +1,7 @@
 #include "framework/data/data_link.h"
 
+#include "framework/base/restore.h"
+
 #include <algorithm>
 
 namespace {
@@ -69,11 +71,7 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-    struct Restore {
-        bool& flag;
-        ~Restore() { flag = false; }
-    } restore{updating_};
-    updating_ = true;
+    TRestore<bool> updating(updating_, true);
     UpdateData();
 }
 

@@ -1,5 +1,7 @@
 #include "framework/data/data_set.h"
 
+#include "framework/base/restore.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -78,15 +80,10 @@ void TDataSet::SetActive(bool value) {
 
 void TDataSet::OpenDataSet() {
     DoBeforeOpen();
-    struct OpeningFlag {
-        bool& flag;
-        explicit OpeningFlag(bool& f) : flag(f) { flag = true; }
-        ~OpeningFlag() { flag = false; }
-    };
     {
         // The flag covers the cursor's opening only: links that activate with the browse state below may still
         // ask for more buffers.
-        OpeningFlag openingFlag(opening_);
+        TRestore<bool> opening(opening_, true);
         try {
             defaultFields_ = fields_.Count() == 0;
             InternalOpen();
@@ -796,14 +793,8 @@ void TDataSet::BindFields(bool binding) {
 
 void TDataSet::GetCalcFields(TRecordBuffer buffer) {
     if (!hasCalcFields_ || !buffer) return;
-    TRecordBuffer savedBuffer = calcBuffer_;
-    struct Restore {
-        TRecordBuffer& slot;
-        TRecordBuffer saved;
-        ~Restore() { slot = saved; }
-    } restoreBuffer{calcBuffer_, savedBuffer};
+    TRestore<TRecordBuffer> calcBuffer(calcBuffer_, buffer);
     TTempStateScope scope(*this, dsCalcFields);
-    calcBuffer_ = buffer;
     ClearCalcFields(buffer);
     DoOnCalcFields();
 }

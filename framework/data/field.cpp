@@ -1,5 +1,7 @@
 #include "framework/data/field.h"
 
+#include "framework/base/restore.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -283,15 +285,8 @@ void TField::SetData(const void* buffer) {
 
 void TField::Validate(const void* buffer) {
     if (!OnValidate) return;
-    struct Restore {
-        TField& f;
-        ~Restore() {
-            f.validating_ = false;
-            f.validateBuffer_ = nullptr;
-        }
-    } restore{*this};
-    validating_ = true;
-    validateBuffer_ = buffer;
+    TRestore<bool> validating(validating_, true);
+    TRestore<const void*> validateBuffer(validateBuffer_, buffer);
     OnValidate(*this);
 }
 
