@@ -103,6 +103,16 @@ int RunWindow(int argc, char** argv, const TOptions& options) {
     TForm1* form = application.CreateForm<TForm1>();
     if (!form) return 1;  // the description could not be read; the exception display has shown why
     if (options.screenshot.empty()) {
+        // For the start-up benchmark: say when the grid has first painted on the screen, then leave.
+        if (std::getenv("VELMORA_REPORT_FIRST_PAINT") && form->pkDBGrid1) {
+            form->pkDBGrid1->OnPainted = [&application, reported = false](TComponent&) mutable {
+                if (reported) return;
+                reported = true;
+                std::fputs("first paint\n", stdout);
+                std::fflush(stdout);
+                application.Terminate();
+            };
+        }
         application.Run();
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/program_launch.h"
+#include "framework/window/ansi_text.h"
 #include "framework/window/form_reader.h"
 #include "framework/window/timer.h"
 
@@ -21,7 +22,8 @@ int TQmRunButton::ShowWindowValue() const {
 void TQmRunButton::Click() {
     TSpeedButton::Click();
     if (exeFile_.empty()) return;
-    TLaunchRequest request{CommandLine(), ShowWindowValue(), {}};
+    // The table's text is ANSI; file names and arguments go to the system in UTF-8.
+    TLaunchRequest request{AnsiToUtf8(CommandLine()), ShowWindowValue(), {}};
     if (!waitUntilDone_) {
         try {
             runResult_ = LaunchProgram(request);

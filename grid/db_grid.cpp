@@ -91,6 +91,8 @@ TpkCustomDBGrid::TpkCustomDBGrid(TComponent* owner) : TCustomGrid(owner), link_(
 TpkCustomDBGrid::~TpkCustomDBGrid() {
     MarkDestroying();
     titleFont_.OnChange = nullptr;
+    hintWindow_.reset();
+    dragTimer_.reset();
     try {
         link_.SetDataSource(nullptr);
     } catch (...) {
@@ -172,6 +174,33 @@ void TpkCustomDBGrid::SetIndicatorColor(TIndicatorColorType value) { indicatorCo
 void TpkCustomDBGrid::SetFooterColor(TColor value) { footerColor_ = value; LayoutChanged(); }
 void TpkCustomDBGrid::SetFooterCellColor(TColor value) { footerCellColor_ = value; LayoutChanged(); }
 void TpkCustomDBGrid::SetFooterHeight(int value) { footerHeight_ = std::max(0, value); LayoutChanged(); }
+
+void TpkCustomDBGrid::SetImageList(TImageList* list) {
+    if (imageList_) RemoveFreeNotification(imageList_);
+    imageList_ = list;
+    if (list) FreeNotification(list);
+    Invalidate();
+}
+
+void TpkCustomDBGrid::SetTitleImageList(TImageList* list) {
+    if (titleImageList_) RemoveFreeNotification(titleImageList_);
+    titleImageList_ = list;
+    if (list) FreeNotification(list);
+    Invalidate();
+}
+
+TpkIButton* TpkCustomDBGrid::IndicatorButton() const {
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto* b = dynamic_cast<TpkIButton*>(Controls(i))) return b;
+    return nullptr;
+}
+
+void TpkCustomDBGrid::Notification(TComponent* component, TOperation operation) {
+    TCustomGrid::Notification(component, operation);
+    if (operation != opRemove) return;
+    if (component == imageList_) imageList_ = nullptr;
+    if (component == titleImageList_) titleImageList_ = nullptr;
+}
 
 TpkColumn& TpkCustomDBGrid::ColumnByName(const std::string& fieldName) {
     for (auto& c : columns_)
@@ -317,6 +346,8 @@ void TpkCustomDBGrid::LayoutChanged() {
     if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
     ComputeRowHeights();
     indicatorOffset_ = options_.Contains(dgIndicator) ? 1 : 0;
+    TpkIButton* button = IndicatorButton();
+    indicatorWidth_ = button ? std::max(1, button->Width() - 1) : 11;
     link_.ClearMapping();
     if (link_.Active()) {
         BuildFieldMap();
@@ -335,12 +366,17 @@ void TpkCustomDBGrid::LayoutChanged() {
         SetColWidths(0, indicatorWidth_);
         if (Col() == 0) SetCol(1);
     }
+    SetReservedBottom(FooterStripHeight());
     UpdateRowCount();
     int visible = VisibleRowCount();
     SetColumnAttributes();
     if (visible != VisibleRowCount()) UpdateRowCount();
     UpdateActive();
     UpdateScrollBar();
+    if (button) {
+        const TRect corner = CellRect(0, 0);
+        if (!corner.IsEmpty()) button->SetBounds(corner.Left, corner.Top, corner.Width(), corner.Height());
+    }
     Invalidate();
 }
 
@@ -544,6 +580,7 @@ void TpkCustomDBGrid::ColumnMoved(int fromIndex, int toIndex) {
 
 void TpkCustomDBGrid::TopLeftChanged() {
     TCustomGrid::TopLeftChanged();
+    if (options_.Contains(dgShowFooter)) InvalidateRect(Rect(0, RowAreaHeight(), ClientWidth(), ClientHeight()));
     if (OnLeftColChanged) OnLeftColChanged(*this, LeftCol());
 }
 
@@ -584,6 +621,7 @@ void TpkCustomDBGrid::CMFontChanged() {
 }
 
 void TpkCustomDBGrid::DoExit() {
+    CloseCellHint();
     TDataSet* ds = DataSet();
     if (link_.Active() && ds && options_.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified() &&
         !link_.Modified())
@@ -718,6 +756,7 @@ void TpkCustomDBGrid::KeyDown(TKey& key, TShiftState shift) {
 // --- mouse ---
 
 void TpkCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    CloseCellHint();
     if (!IsActiveControl() && CanFocus()) SetFocus();
     if (button == mbLeft && shift.Contains(ssDouble)) DblClick();
     TGridState sizing;
@@ -750,7 +789,7 @@ void TpkCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
 void TpkCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     const TGridState state = GridState();
     const int sizedCol = state == gsColSizing ? MouseCoord(x, y).X : -1;
-    if (state == gsColMoving) titleDragged_ = true;
+    if (state == gsColMoving && dragStarted_) titleDragged_ = true;
     TCustomGrid::MouseUp(button, shift, x, y);
     if (state == gsColSizing && OnColWidthChanged) OnColWidthChanged(*this, sizedCol);
     if (pressedTitleCol_ >= 0) {
@@ -803,6 +842,7 @@ void TpkCustomDBGrid::ScrollEvent(TScrollBarKind kind, TScrollCode code, int pos
                 if (pos <= 1) ds->First();
                 else if (pos >= ds->RecordCount()) ds->Last();
                 else ds->SetRecNo(pos);
+                ds->Resync(0);
             } else {
                 switch (pos) {
                     case 0: ds->First(); break;

@@ -14,8 +14,12 @@
 
 #include "framework/data/data_link.h"
 #include "framework/data/strings.h"
+#include "framework/window/bitmap.h"
 #include "framework/window/buttons.h"
 #include "framework/window/grids.h"
+#include "framework/window/hint_window.h"
+#include "framework/window/image_list.h"
+#include "framework/window/timer.h"
 
 class TpkCustomDBGrid;
 
@@ -115,10 +119,40 @@ private:
     TpkCustomDBGrid* owner_;
 };
 
-// The optional button in the grid's corner cell.
+// The optional button in the grid's corner cell: a child component of the grid, placed over the corner cell; the
+// indicator column takes its width minus 1.
 class TpkIButton : public TSpeedButton {
 public:
     explicit TpkIButton(TComponent* owner) : TSpeedButton(owner) {}
+};
+
+// What OnCalcTitleImage may change: an index into TitleImageList (-1: none), where the image goes (0 left of the
+// text, 1 right of it, 2 centred without text) and its distance from the cell edge.
+struct TpkTitleImageAttributes {
+    int ImageIndex = -1;
+    int ImagePlacement = 1;
+    int Margin = 3;
+};
+
+// The window of a cell hint: the grid's font, tooltip colours, a black border, the full text 2 pixels in. A
+// 250-millisecond timer closes it when the pointer leaves the cell or the grid, or after the hide pause.
+class TpkGridHintWindow : public THintWindow {
+public:
+    explicit TpkGridHintWindow(TpkCustomDBGrid* grid);
+    TpkCustomDBGrid* Grid() const { return grid_; }
+    bool WordWrap() const { return wordWrap_; }
+    // Shows the text over cellRect (grid client coordinates); the timer starts.
+    void ShowCellHint(const TRect& cellRect, const TRect& hintRect, const std::string& text, int maxTicks);
+    // Closes the hint and stops the timer.
+    void CloseHint();
+    int TicksLeft() const { return ticksLeft_; }
+
+private:
+    void Tick();
+    TpkCustomDBGrid* grid_;
+    TTimer timer_;
+    TRect cell_{};
+    int ticksLeft_ = 0;
 };
 
 class TpkCustomDBGrid : public TCustomGrid {
@@ -182,6 +216,21 @@ public:
     void SetFooterCellColor(TColor value);
     int FooterHeight() const { return footerHeight_; }
     void SetFooterHeight(int value);
+    TImageList* ImageList() const { return imageList_; }
+    void SetImageList(TImageList* list);
+    TImageList* TitleImageList() const { return titleImageList_; }
+    void SetTitleImageList(TImageList* list);
+    // The corner-cell button among the grid's children, nullptr when there is none.
+    TpkIButton* IndicatorButton() const;
+
+    // Cell hints: the open hint window (nullptr when none shows) and the cell it covers.
+    TpkGridHintWindow* HintWindow() const { return hintWindow_.get(); }
+    // Column drag: whether a title is being dragged (past the start distance) and the image that follows the
+    // pointer (nullptr otherwise).
+    bool ColumnDragging() const { return dragStarted_; }
+    const TBitmap* DragImage() const { return dragImage_.get(); }
+    // The footer strip's height with dgShowFooter (0 without).
+    int FooterStripHeight() const;
 
     // Title and indicator offsets: rows above / columns left of the data cells.
     int TitleOffset() const { return titleOffset_; }
@@ -212,6 +261,9 @@ public:
     std::function<void(TComponent&, const std::string&, TFont&, TBrush&, TAlignment&)> OnCalcTitleAttributes;
     std::function<void(TComponent&, TCanvas&, TField*, const TRect&, bool&)> OnDrawTitleCell;
     std::function<void(TComponent&, TCanvas&, const TRect&, TField*, const std::string&, bool&)> OnDrawFooterCell;
+    std::function<void(TComponent&, TField*, TpkTitleImageAttributes&)> OnCalcTitleImage;
+    std::function<void(TComponent&, TpkGridHintWindow&, TField*, const TRect&, bool&, int&, int&, bool&)>
+        OnCreateHintWindow;
 
     void KeyDown(TKey& key, TShiftState shift) override;
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
@@ -232,11 +284,17 @@ protected:
 
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
     bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
     void ScrollEvent(TScrollBarKind kind, TScrollCode code, int pos) override;
     void Resize() override;
     void DoExit() override;
     void CMFontChanged() override;
+    void CMMouseLeave() override;
+    void Paint() override;
+    bool BeginColumnDrag(int& origin, int& destination, TPoint mousePt) override;
+    bool EndColumnDrag(int& origin, int& destination, TPoint mousePt) override;
+    void Notification(TComponent* component, TOperation operation) override;
     // The grid has a parent to show in (the layout is not computed before).
     bool WindowPresent() const { return Parent() != nullptr && !Destroying(); }
     bool firstWindow_ = true;  // the window has not been shown in a parent yet
@@ -255,7 +313,14 @@ private:
     int CharWidth();
     std::string ColumnTitle(int dataCol) const;
     int ColumnChars(int dataCol) const;
-    void DrawTitleCell(int dataCol, TRect rect);
+    void DrawTitleCell(TCanvas& c, int dataCol, TRect rect);
+    void DrawFooter();
+    void DrawCellEdge(const TRect& rect, bool fixed);
+    std::string CellText(TField& f);
+    void UpdateCellHint(int x, int y);
+    void CloseCellHint();
+    void StartColumnDrag(int x);
+    void DragTimer();
     void DrawIndicatorCell(int dataRow, const TRect& rect);
     void DrawDataCell(int dataCol, int dataRow, const TRect& rect, TGridDrawState state);
 
@@ -286,6 +351,20 @@ private:
     TColor footerColor_ = clBtnFace;
     TColor footerCellColor_ = clBtnFace;
     int footerHeight_ = 0;
+    TImageList* imageList_ = nullptr;
+    TImageList* titleImageList_ = nullptr;
+
+    std::unique_ptr<TpkGridHintWindow> hintWindow_;
+    TGridCoord hintCell_{-1, -1};  // the cell under the pointer, for cell hints
+
+    std::unique_ptr<TBitmap> dragImage_;
+    std::unique_ptr<TTimer> dragTimer_;
+    bool dragPending_ = false;     // a title is held, the drag has not started yet
+    bool dragStarted_ = false;
+    int dragCol_ = -1;             // the grid column being dragged
+    TPoint dragOrigin_{};          // where the button went down
+    int dragGrab_ = 0;             // pointer x minus the dragged column's left edge
+    int dragX_ = 0;                // the pointer's x while dragging
 
     int titleOffset_ = 1;
     int indicatorOffset_ = 1;

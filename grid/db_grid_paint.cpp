@@ -3,8 +3,11 @@
 // and put back on every path).
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "framework/window/bitmap.h"
+#include "grid/active_record_restore.h"
 #include "grid/db_grid.h"
 #include "grid/grid_tokens.h"
 
@@ -28,33 +31,16 @@ void MakeGlyph(TBitmap& bitmap, const Glyph& glyph, TColor ink, TColor paper) {
         for (int x = 0; x < kGlyphW; ++x) bitmap.Canvas().SetPixel(x, y, glyph[y][x] == '#' ? ink : paper);
 }
 
-// Puts the active record back when the cell is done, also when an event handler fails.
-class ActiveRecordRestore {
-public:
-    ActiveRecordRestore(TDataLink& link, int slot) : link_(link), old_(link.ActiveRecord()) {
-        if (slot != old_) link_.SetActiveRecord(slot);
-    }
-    ~ActiveRecordRestore() {
-        if (link_.ActiveRecord() != old_) link_.SetActiveRecord(old_);
-    }
-    ActiveRecordRestore(const ActiveRecordRestore&) = delete;
-    ActiveRecordRestore& operator=(const ActiveRecordRestore&) = delete;
-
-private:
-    TDataLink& link_;
-    int old_;
-};
-
 unsigned AlignFlags(TAlignment a) {
     return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT;
 }
 
-std::string CellText(TField& f) {
+}  // namespace
+
+std::string TpkCustomDBGrid::CellText(TField& f) {
     if (f.DataType() == ftMemo) return "(Memo)";
     return f.DisplayText();
 }
-
-}  // namespace
 
 void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawState state) {
     TCanvas& c = Canvas();
@@ -68,7 +54,7 @@ void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawSta
     const int dataRow = row - titleOffset_;
     if (dataRow < 0) {
         if (dataCol >= 0 && dataCol < std::max(ColumnCount(), link_.Active() ? 0 : ColCount() - indicatorOffset_))
-            DrawTitleCell(dataCol, rect);
+            DrawTitleCell(c, dataCol, rect);
         else
             c.FillRect(rect);
     } else if (!link_.Active()) {
@@ -78,34 +64,63 @@ void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawSta
     } else {
         DrawDataCell(dataCol, dataRow, rect, state);
     }
+    DrawCellEdge(rect, fixed);
 }
 
-void TpkCustomDBGrid::DrawTitleCell(int dataCol, TRect rect) {
-    TCanvas& c = Canvas();
+void TpkCustomDBGrid::DrawCellEdge(const TRect& rect, bool fixed) {
+    // The base edges fixed cells when Ctl3D is on; the grid edges the rest it paints.
+    if (!DefaultDrawing() || (fixed && Ctl3D()) || (!fixed && !Ctl3D())) return;
+    TRect e = rect;
+    DrawEdge(Canvas(), e, BDR_RAISEDINNER, fixed ? BF_RECT : BF_BOTTOMRIGHT);
+}
+
+void TpkCustomDBGrid::DrawTitleCell(TCanvas& c, int dataCol, TRect rect) {
     TField* f = ColumnField(dataCol);
     std::string title = ColumnTitle(dataCol);
     TAlignment alignment = titleAlignment_;
     if (OnCalcTitleAttributes) OnCalcTitleAttributes(*this, f ? f->FieldName() : std::string(), c.Font(), c.Brush(),
                                                      alignment);
     c.FillRect(rect);
+    const bool pressed = titleButtons_ && pressedTitleCol_ == dataCol + indicatorOffset_;
+    const int shift = pressed ? 1 : 0;  // a pressed button moves its contents right and down
+    TRect textRect = rect;
+    textRect.Left += pressed ? 4 : 3;
+    textRect.Right -= 2;
+    bool showText = true;
+    TpkTitleImageAttributes image;
+    if (OnCalcTitleImage) OnCalcTitleImage(*this, f, image);
+    if (image.ImageIndex >= 0 && titleImageList_ && image.ImageIndex < titleImageList_->Count()) {
+        const int iw = titleImageList_->Width(), ih = titleImageList_->Height();
+        const int y = (rect.Top + rect.Bottom - ih) / 2 + shift;
+        int x;
+        if (image.ImagePlacement == 0) {
+            x = rect.Left + image.Margin;
+            textRect.Left = x + iw + 2;
+        } else if (image.ImagePlacement == 2) {
+            x = rect.Left + (rect.Width() - iw) / 2;
+            showText = false;
+        } else {
+            x = rect.Right - image.Margin - iw;
+            textRect.Right = x - 2;
+        }
+        c.SetClipRect(rect);
+        titleImageList_->Draw(c, x + shift, y, image.ImageIndex);
+        c.ResetClipRect();
+    }
     bool defaultDrawing = true;
     if (OnDrawTitleCell) OnDrawTitleCell(*this, c, f, rect, defaultDrawing);
-    const bool pressed = titleButtons_ && pressedTitleCol_ == dataCol + indicatorOffset_;
-    if (defaultDrawing) {
+    if (defaultDrawing && showText) {
         std::string text = title;
         std::replace(text.begin(), text.end(), '~', '\n');
         int lines = titleLines_ != 1 ? static_cast<int>(std::count(title.begin(), title.end(), '~')) + 1 : 1;
         int lineH = c.TextHeight("W");
-        TRect r = rect;
-        r.Left += pressed ? 4 : 3;
-        r.Right -= 2;
-        r.Top += rect.Height() / 2 - lineH * lines / 2;
-        if (pressed) OffsetRect(r, 0, 1);
+        textRect.Top += rect.Height() / 2 - lineH * lines / 2;
+        OffsetRect(textRect, 0, shift);
         unsigned flags = DT_EXPANDTABS | DT_END_ELLIPSIS | AlignFlags(alignment);
         if (useTFields_) flags |= DT_NOPREFIX;  // field labels show "&" as it is
         c.Brush().SetStyle(bsClear);
         c.SetClipRect(rect);
-        c.DrawText(text, r, flags);
+        c.DrawText(text, textRect, flags);
         c.ResetClipRect();
         c.Brush().SetStyle(bsSolid);
     }
@@ -141,7 +156,7 @@ void TpkCustomDBGrid::DrawDataCell(int dataCol, int dataRow, const TRect& rect, 
         c.FillRect(rect);
         return;
     }
-    ActiveRecordRestore restore(link_, dataRow);
+    TpkActiveRecordRestore restore(link_, dataRow);
     TField* f = ColumnField(dataCol);
     std::string text = f ? CellText(*f) : std::string();
     bool highlight = state.Contains(gdSelected) && (Focused() || options_.Contains(dgAlwaysShowSelection));
@@ -169,4 +184,82 @@ void TpkCustomDBGrid::DrawDataCell(int dataCol, int dataRow, const TRect& rect, 
     c.ResetClipRect();
     c.Brush().SetStyle(bsSolid);
     if (OnDrawDataCell) OnDrawDataCell(*this, rect, f, state);
+}
+
+// --- the footer and what is drawn over the cells ---
+
+int TpkCustomDBGrid::FooterStripHeight() const {
+    if (!options_.Contains(dgShowFooter)) return 0;
+    int h = footerHeight_ > 0 ? footerHeight_ : DefaultRowHeight() + 4;
+    if (options_.Contains(dgFooter3DCells)) h += 2;
+    return h;
+}
+
+void TpkCustomDBGrid::Paint() {
+    TCustomGrid::Paint();
+    if (options_.Contains(dgShowFooter)) DrawFooter();
+    if (dragStarted_ && dragImage_) {
+        // The dragged title follows the pointer, DragVertOffset pixels from the top.
+        Canvas().Draw(dragX_ - dragGrab_, dragVertOffset_, *dragImage_);
+    }
+}
+
+void TpkCustomDBGrid::DrawFooter() {
+    TCanvas& c = Canvas();
+    const int top = RowAreaHeight(), bottom = ClientHeight(), cw = ClientWidth();
+    if (top >= bottom) return;
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(Rect(0, top, cw, bottom));
+    // The columns' part: FooterColor, a black top line and a white line inside it.
+    int right = 0;
+    std::vector<std::pair<int, TRect>> cells;  // data column, cell rectangle
+    for (int col = 0; col < ColCount(); ++col) {
+        if (col >= FixedCols() && col < LeftCol()) continue;
+        const TRect r = CellRect(col, FixedRows() > 0 ? 0 : TopRow());
+        if (r.IsEmpty()) continue;
+        right = std::max(right, r.Right + GridLineWidth());
+        if (col >= indicatorOffset_) cells.emplace_back(col - indicatorOffset_, Rect(r.Left, top, r.Right, bottom));
+    }
+    right = std::min(right, cw);
+    c.Brush().SetColor(footerColor_);
+    c.FillRect(Rect(0, top, right, bottom));
+    c.Brush().SetColor(clBlack);
+    c.FillRect(Rect(0, top, right, top + 1));
+    c.Brush().SetColor(clWhite);
+    c.FillRect(Rect(0, top + 1, right, top + 2));
+    const bool threeD = options_.Contains(dgFooter3DCells);
+    for (auto& [dataCol, strip] : cells) {
+        TRect cell = strip;
+        cell.Top += 2 + 2;  // below the two lines, inset 2
+        cell.Bottom -= 2;
+        if (cell.Bottom <= cell.Top) continue;
+        c.Brush().SetColor(footerCellColor_);
+        c.FillRect(cell);
+        TRect edge = cell;
+        DrawEdge(c, edge, BDR_SUNKENOUTER, BF_RECT);
+        if (threeD) {
+            TRect outer = cell;
+            InflateRect(outer, 1, 1);
+            DrawEdge(c, outer, BDR_SUNKENINNER, BF_RECT);
+        }
+        TField* f = ColumnField(dataCol);
+        const std::string text = dataCol < ColumnCount() ? Columns(dataCol).FooterText() : std::string();
+        bool defaultDrawing = true;
+        if (OnDrawFooterCell) OnDrawFooterCell(*this, c, cell, f, text, defaultDrawing);
+        if (!defaultDrawing || text.empty()) continue;
+        c.Font().Assign(Font());
+        TRect r = cell;
+        r.Left += 5;
+        r.Right -= 2;
+        const unsigned flags = DT_NOPREFIX | DT_WORDBREAK | AlignFlags(f ? f->Alignment() : taLeftJustify);
+        TRect need = r;
+        c.DrawText(text, need, flags | DT_CALCRECT);
+        OffsetRect(r, 0, std::max(0, (cell.Height() - need.Height()) / 2));
+        c.Brush().SetStyle(bsClear);
+        c.SetClipRect(cell);
+        c.DrawText(text, r, flags);
+        c.ResetClipRect();
+        c.Brush().SetStyle(bsSolid);
+    }
 }

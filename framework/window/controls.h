@@ -122,6 +122,8 @@ public:
     TMouseEvent OnMouseUp;
     TMouseWheelEvent OnMouseWheel;
     TNotifyEvent OnResize;
+    // Raised after the control has painted itself on the screen (not for pictures rendered into a bitmap).
+    TNotifyEvent OnPainted;
 
 protected:
     friend struct TControlBridge;

@@ -202,7 +202,7 @@ int TCustomGrid::RowStart(int row) const {
 
 TRect TCustomGrid::CellRect(int col, int row) const {
     int x = ColStart(col), y = RowStart(row);
-    if (x == INT_MIN || y == INT_MIN || x >= ClientWidth() || y >= ClientHeight()) return TRect{};
+    if (x == INT_MIN || y == INT_MIN || x >= ClientWidth() || y >= RowAreaHeight()) return TRect{};
     return Rect(x, y, x + ColWidths(col), y + RowHeights(row));
 }
 
@@ -230,7 +230,7 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
             if (x < pos) c.X = i;
         }
     }
-    if (y >= 0 && y < ClientHeight()) {
+    if (y >= 0 && y < RowAreaHeight()) {
         int pos = 0;
         for (int i = 0; i < fixedRows_ && c.Y < 0; ++i) {
             pos += RowHeights(i) + gridLineWidth_;
@@ -242,6 +242,16 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
         }
     }
     return c;
+}
+
+int TCustomGrid::RowAreaHeight() const { return std::max(0, ClientHeight() - reservedBottom_); }
+
+void TCustomGrid::SetReservedBottom(int pixels) {
+    pixels = std::max(0, pixels);
+    if (pixels == reservedBottom_) return;
+    reservedBottom_ = pixels;
+    SizeChanged();
+    Invalidate();
 }
 
 int TCustomGrid::VisibleColCount() const {
@@ -256,7 +266,7 @@ int TCustomGrid::VisibleColCount() const {
 }
 
 int TCustomGrid::VisibleRowCount() const {
-    int avail = ClientHeight() - FixedHeight(), n = 0, used = 0;
+    int avail = RowAreaHeight() - FixedHeight(), n = 0, used = 0;
     for (int i = topLeft_.Y; i < rowCount_; ++i) {
         used += RowHeights(i);
         if (used > avail) break;
@@ -278,7 +288,7 @@ int TCustomGrid::MaxLeftCol() const {
 }
 
 int TCustomGrid::MaxTopRow() const {
-    int avail = ClientHeight() - FixedHeight(), used = 0, result = rowCount_ - 1;
+    int avail = RowAreaHeight() - FixedHeight(), used = 0, result = rowCount_ - 1;
     for (int i = rowCount_ - 1; i >= fixedRows_; --i) {
         used += RowHeights(i);
         if (used > avail) break;
@@ -363,7 +373,7 @@ void TCustomGrid::ClampInView(TGridCoord coord) {
             while (top < coord.Y) {
                 topLeft_.Y = top;
                 int y = RowStart(coord.Y);
-                if (y != INT_MIN && y + RowHeights(coord.Y) <= ClientHeight()) break;
+                if (y != INT_MIN && y + RowHeights(coord.Y) <= RowAreaHeight()) break;
                 ++top;
             }
         }
@@ -489,7 +499,7 @@ void TCustomGrid::InvalidateGridRect(const TGridRect& rect) {
 
 void TCustomGrid::Paint() {
     TCanvas& c = Canvas();
-    const int cw = ClientWidth(), ch = ClientHeight();
+    const int cw = ClientWidth(), ch = RowAreaHeight();
     std::vector<int> cols, rows;
     for (int i = 0; i < fixedCols_; ++i) cols.push_back(i);
     for (int i = topLeft_.X; i < colCount_; ++i) {
@@ -573,6 +583,7 @@ void TCustomGrid::Paint() {
     c.Brush().SetColor(Color());
     if (right < cw) c.FillRect(Rect(right, 0, cw, ch));
     if (bottom < ch) c.FillRect(Rect(0, bottom, std::min(right, cw), ch));
+    if (reservedBottom_ > 0) c.FillRect(Rect(0, ch, cw, ClientHeight()));
     // The line a column resize would leave, drawn inverted over the picture.
     if (gridState_ == gsColSizing) {
         c.Pen().SetMode(pmNot);

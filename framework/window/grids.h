@@ -164,6 +164,8 @@ public:
     // there is one).
     int VisibleColCount() const;
     int VisibleRowCount() const;
+    // The client height rows may use (the client area less what lies below the rows).
+    int RowAreaHeight() const;
     // The rectangle of a cell in client coordinates; empty when the cell is not shown.
     TRect CellRect(int col, int row) const;
     // The rectangle of a block of cells (its visible part).
@@ -244,6 +246,8 @@ protected:
     int MaxTopRow() const;
     int FixedWidth() const;
     int FixedHeight() const;
+    // Pixels at the bottom of the client area that rows never use (a footer below the rows).
+    void SetReservedBottom(int pixels);
 
 private:
     void ClampInView(TGridCoord coord);
@@ -265,6 +269,7 @@ private:
     TScrollStyle scrollBars_ = ssBoth;
     TBorderStyle borderStyle_ = bsSingle;
     bool ctl3D_ = true;
+    int reservedBottom_ = 0;
 
     TGridCoord current_{1, 1};      // the current cell
     TGridCoord anchor_{1, 1};       // the other corner of the selection

@@ -133,6 +133,16 @@ TEST_F(RunButtonTest, ArgumentsReachTheChildAsWordsWithNothingInterpreted) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("redirected")));
 }
 
+TEST_F(RunButtonTest, AnsiTextFromTheTableReachesTheSystemAsUtf8) {
+    // A program whose name holds "é" in the table's ANSI bytes is found under its UTF-8 name.
+    const std::string utf8Name = dir.File("caf\xC3\xA9");
+    std::filesystem::copy_file(PROBE_PATH, utf8Name);
+    std::filesystem::permissions(utf8Name, std::filesystem::perms::owner_all);
+    button.SetExeFile(dir.File("caf\xE9"));
+    button.SetExeParams("na\xEFve \x80");
+    EXPECT_EQ(Lines(LaunchAndReport(), "arg:"), (std::vector<std::string>{"na\xC3\xAFve", "\xE2\x82\xAC"}));
+}
+
 TEST_F(RunButtonTest, EmptyParamsGiveTheFileNameAndOneBlank) {
     EXPECT_EQ(button.CommandLine(), std::string(PROBE_PATH) + " ");
     EXPECT_TRUE(Lines(LaunchAndReport(), "arg:").empty());

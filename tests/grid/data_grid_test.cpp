@@ -360,3 +360,180 @@ end
 }
 
 }  // namespace
+
+// --- footer, title images, cell hints, column drag, the corner button ---
+
+namespace {
+
+// Two columns of the given widths in characters.
+void TwoColumns(TpkDBGrid& g, int titleChars, int exeChars) {
+    g.Selected().Clear();
+    g.Selected().Add("TITLE\t" + std::to_string(titleChars) + "\tTITLE");
+    g.Selected().Add("EXENAME\t" + std::to_string(exeChars) + "\tEXENAME");
+    g.SetUseTFields(true);
+    g.SetUseTFields(false);
+}
+
+// The picture of a control holds its frame: these take client coordinates.
+TColor PixelAt(TControl& c, const TBitmap& b, int x, int y) {
+    QPoint p = At(c, x, y);
+    return b.Pixel(p.x(), p.y());
+}
+
+bool Contains(TControl& c, const TBitmap& b, const TRect& r, TColor color) {
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x)
+            if (PixelAt(c, b, x, y) == color) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(GridOnTable, FooterTakesRowsAndShowsEachColumnsText) {
+    Open(100);
+    const int rowsBefore = grid->VisibleRowCount();
+    std::vector<std::string> drawn;
+    grid->OnDrawFooterCell = [&](TComponent&, TCanvas&, const TRect&, TField* f, const std::string& text, bool&) {
+        drawn.push_back((f ? f->FieldName() : "?") + "=" + text);
+    };
+    grid->SetFooterCellColor(clAqua);
+    grid->Columns(0).SetFooterText("100 savers");
+    grid->SetGridOptions(grid->GridOptions() + TpkDBGridOptions{dgShowFooter});
+    EXPECT_EQ(grid->FooterStripHeight(), grid->DefaultRowHeight() + 4);
+    EXPECT_LT(grid->VisibleRowCount(), rowsBefore) << "the footer takes the room of rows";
+    EXPECT_EQ(grid->DataLink().BufferCount(), grid->VisibleRowCount());
+    drawn.clear();
+    TBitmap picture;
+    RenderToBitmap(*grid, picture);
+    const int footerTop = grid->RowAreaHeight();
+    TRect col = Cell(1, 0);
+    EXPECT_TRUE(Contains(*grid, picture, Rect(col.Left + 2, footerTop + 4, col.Right - 2, grid->ClientHeight() - 2), clAqua));
+    EXPECT_TRUE(Contains(*grid, picture, Rect(col.Left + 5, footerTop + 4, col.Left + 80, grid->ClientHeight() - 2),
+                         clBlack)) << "the footer text";
+    ASSERT_FALSE(drawn.empty());
+    for (const std::string& d : drawn) EXPECT_EQ(d, "TITLE=100 savers");
+    grid->SetFooterHeight(-5);
+    EXPECT_EQ(grid->FooterHeight(), 0);
+    grid->SetGridOptions(grid->GridOptions() - TpkDBGridOptions{dgShowFooter});
+    EXPECT_EQ(grid->VisibleRowCount(), rowsBefore);
+}
+
+TEST_F(GridOnTable, TitleImagePlacements) {
+    Open(3);
+    TwoColumns(*grid, 20, 20);
+    TImageList images(form.get());
+    images.SetWidth(8);
+    images.SetHeight(8);
+    TBitmap red(8, 8);
+    red.Canvas().Brush().SetColor(clRed);
+    red.Canvas().FillRect(Rect(0, 0, 8, 8));
+    images.Add(red, nullptr);
+    grid->SetTitleImageList(&images);
+    struct Case { int placement; int expectLeft; bool textShown; };
+    const TRect t = Cell(1, 0);
+    const std::vector<Case> cases = {
+        {0, t.Left + 3, true}, {1, t.Right - 3 - 8, true}, {2, t.Left + (t.Width() - 8) / 2, false}};
+    for (const Case& c : cases) {
+        grid->OnCalcTitleImage = [&](TComponent&, TField*, TpkTitleImageAttributes& a) {
+            EXPECT_EQ(a.ImageIndex, -1);
+            EXPECT_EQ(a.ImagePlacement, 1);
+            EXPECT_EQ(a.Margin, 3);
+            a.ImageIndex = 0;
+            a.ImagePlacement = c.placement;
+        };
+        TBitmap picture;
+        RenderToBitmap(*grid, picture);
+        const int y = (t.Top + t.Bottom) / 2;
+        EXPECT_EQ(PixelAt(*grid, picture, c.expectLeft + 1, y), clRed) << "placement " << c.placement;
+        EXPECT_NE(PixelAt(*grid, picture, c.expectLeft - 2, y), clRed) << "placement " << c.placement;
+        const TRect textArea = c.placement == 0 ? Rect(t.Left + 13, t.Top + 2, t.Left + 60, t.Bottom - 2)
+                                                : Rect(t.Left + 3, t.Top + 2, t.Left + 50, t.Bottom - 2);
+        EXPECT_EQ(Contains(*grid, picture, textArea, clBlack), c.textShown) << "placement " << c.placement;
+    }
+    images.Delete(0);  // an index past the list draws nothing
+    TBitmap picture;
+    EXPECT_NO_THROW(RenderToBitmap(*grid, picture));
+}
+
+TEST_F(GridOnTable, CellHintShowsTextThatDoesNotFit) {
+    Open(5);
+    TwoColumns(*grid, 3, 30);
+    grid->SetGridOptions(grid->GridOptions() + TpkDBGridOptions{dgShowCellHint});
+    auto moveTo = [&](int col, int row) {
+        TRect r = Cell(col, row);
+        QTest::mouseMove(WidgetOf(*grid), At(*grid, r.Left + 4, r.Top + 4));
+        Application->ProcessMessages();
+    };
+    moveTo(1, 2);  // "Saver 2" in three characters' width
+    ASSERT_NE(grid->HintWindow(), nullptr);
+    EXPECT_TRUE(grid->HintWindow()->Active());
+    EXPECT_EQ(grid->HintWindow()->Text(), "Saver 2");
+    EXPECT_GE(grid->HintWindow()->Width(), Cell(1, 2).Width());
+    moveTo(2, 3);  // "s3.scr" fits in thirty
+    EXPECT_FALSE(grid->HintWindow()->Active());
+    moveTo(1, 0);  // titles get no hint
+    EXPECT_FALSE(grid->HintWindow()->Active());
+    bool asked = false;
+    grid->OnCreateHintWindow = [&](TComponent&, TpkGridHintWindow&, TField* f, const TRect&, bool& wrap, int&,
+                                   int& maxHeight, bool& doDefault) {
+        asked = true;
+        EXPECT_TRUE(wrap);
+        EXPECT_EQ(f->FieldName(), "TITLE");
+        EXPECT_EQ(maxHeight, Cell(1, 4).Height() - 2);
+        doDefault = false;
+    };
+    moveTo(1, 4);
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(grid->HintWindow()->Active()) << "the handler cancelled it";
+    grid->OnCreateHintWindow = nullptr;
+    moveTo(1, 5);
+    ASSERT_TRUE(grid->HintWindow()->Active());
+    // The pointer leaves the grid: the timer closes the hint.
+    QCursor::setPos(WidgetOf(*grid)->mapToGlobal(QPoint(-50, -50)));
+    EXPECT_TRUE(WaitFor([&] { return !grid->HintWindow()->Active(); }));
+}
+
+TEST_F(GridOnTable, ColumnDragStartsPastTheSlackAndMovesTheColumn) {
+    Open(5);
+    TwoColumns(*grid, 10, 10);
+    grid->SetTitleButtons(true);
+    std::string clicked;
+    grid->OnTitleButtonClick = [&](TComponent&, const std::string& name) { clicked = name; };
+    const TRect a = Cell(1, 0), b = Cell(2, 0);
+    const int y = (a.Top + a.Bottom) / 2;
+    Press(*grid, a.Left + 10, y);
+    DragTo(*grid, a.Left + 12, y + 2);  // within the slack
+    EXPECT_FALSE(grid->ColumnDragging());
+    Release(*grid, a.Left + 12, y + 2);
+    EXPECT_EQ(clicked, "TITLE") << "pressed and let go: a title click";
+    EXPECT_EQ(grid->Columns(0).FieldName(), "TITLE");
+
+    clicked.clear();
+    Press(*grid, a.Left + 10, y);
+    DragTo(*grid, b.Left + 20, y);
+    ASSERT_TRUE(grid->ColumnDragging());
+    ASSERT_NE(grid->DragImage(), nullptr);
+    EXPECT_EQ(grid->DragImage()->Width(), a.Width() + 1);
+    TBitmap picture;
+    RenderToBitmap(*grid, picture);
+    // The image's black right edge, at the pointer minus the grab offset, DragVertOffset from the top.
+    const int imageRight = b.Left + 20 - 10 + grid->DragImage()->Width() - 1;
+    EXPECT_EQ(PixelAt(*grid, picture, imageRight, grid->DragVertOffset() + 3), clBlack);
+    Release(*grid, b.Left + 20, y);
+    EXPECT_FALSE(grid->ColumnDragging());
+    EXPECT_EQ(grid->DragImage(), nullptr);
+    EXPECT_EQ(clicked, "") << "a drag is no click";
+    EXPECT_EQ(grid->Columns(0).FieldName(), "EXENAME");
+    EXPECT_EQ(grid->Columns(1).FieldName(), "TITLE");
+}
+
+TEST_F(GridOnTable, CornerButtonSetsTheIndicatorWidth) {
+    Open(3);
+    auto* button = new TpkIButton(grid);
+    button->SetBounds(0, 0, 20, 20);
+    button->SetParent(grid);
+    grid->LayoutChanged();
+    EXPECT_EQ(grid->IndicatorButton(), button);
+    EXPECT_EQ(grid->ColWidths(0), 19);
+    EXPECT_EQ(button->Left(), Cell(0, 0).Left);
+}

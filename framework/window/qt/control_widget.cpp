@@ -67,6 +67,7 @@ void ControlWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TControl* c = control_;
     RunGuarded([&] { TControlBridge::Paint(*c, painter); });
+    if (control_ && control_->OnPainted) RunGuarded([&] { c->OnPainted(*c); });
 }
 
 namespace {
