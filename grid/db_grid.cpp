@@ -86,6 +86,7 @@ TpkCustomDBGrid::TpkCustomDBGrid(TComponent* owner) : TCustomGrid(owner), link_(
     SetTabStop(true);
     titleFont_.OnChange = [this](TFont&) { if (options_.Contains(dgTitles)) LayoutChanged(); };
     SetGridOptions(options_);
+    AcquireGlyphs();  // last: a constructor that fails takes no share
 }
 
 TpkCustomDBGrid::~TpkCustomDBGrid() {
@@ -98,6 +99,7 @@ TpkCustomDBGrid::~TpkCustomDBGrid() {
     } catch (...) {
         // Teardown goes on: the data set's own state is not ours to repair here.
     }
+    ReleaseGlyphs();
 }
 
 void TpkCustomDBGrid::SetDataSource(TDataSource* source) {

@@ -315,6 +315,9 @@ private:
     int ColumnChars(int dataCol) const;
     void DrawTitleCell(TCanvas& c, int dataCol, TRect rect);
     void DrawFooter();
+    // The indicator glyphs exist once for all grids.
+    static void AcquireGlyphs();
+    static void ReleaseGlyphs();
     void DrawCellEdge(const TRect& rect, bool fixed);
     std::string CellText(TField& f);
     void UpdateCellHint(int x, int y);

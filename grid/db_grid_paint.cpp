@@ -3,6 +3,7 @@
 // and put back on every path).
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -24,12 +25,24 @@ constexpr Glyph kEdit{"##.##.", "..#...", "..#...", "..#...", "..#...", "..#..."
 constexpr Glyph kInsert{"......", "......", "..#...", "#.#.#.", ".###..", "#####.",
                         ".###..", "#.#.#.", "..#...", "......", "......"};
 
-// The glyph in the given colours.
-void MakeGlyph(TBitmap& bitmap, const Glyph& glyph, TColor ink, TColor paper) {
+// The glyph black on white.
+void MakeGlyph(TBitmap& bitmap, const Glyph& glyph) {
     bitmap.SetSize(kGlyphW, kGlyphH);
     for (int y = 0; y < kGlyphH; ++y)
-        for (int x = 0; x < kGlyphW; ++x) bitmap.Canvas().SetPixel(x, y, glyph[y][x] == '#' ? ink : paper);
+        for (int x = 0; x < kGlyphW; ++x) bitmap.Canvas().SetPixel(x, y, glyph[y][x] == '#' ? clBlack : clWhite);
 }
+
+// One set of glyphs for all grids: made with the first grid, freed with the last.
+struct SharedGlyphs {
+    TBitmap arrow, edit, insert;
+    SharedGlyphs() {
+        MakeGlyph(arrow, kArrow);
+        MakeGlyph(edit, kEdit);
+        MakeGlyph(insert, kInsert);
+    }
+};
+int gGlyphUsers = 0;
+std::unique_ptr<SharedGlyphs> gGlyphs;
 
 unsigned AlignFlags(TAlignment a) {
     return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT;
@@ -136,18 +149,30 @@ void TpkCustomDBGrid::DrawIndicatorCell(int dataRow, const TRect& rect) {
     if (dataRow != link_.ActiveRecord() || dataRow >= link_.RecordCount()) return;
     indicatorRow_ = dataRow + titleOffset_;
     TDataSet* ds = DataSet();
-    const Glyph& g = ds && ds->State() == dsEdit ? kEdit : ds && ds->State() == dsInsert ? kInsert : kArrow;
+    const TBitmap& g = ds && ds->State() == dsEdit     ? gGlyphs->edit
+                       : ds && ds->State() == dsInsert ? gGlyphs->insert
+                                                       : gGlyphs->arrow;
     const int x = rect.Left + (rect.Width() - kGlyphW) / 2 + 1;
     const int y = (rect.Top + rect.Bottom - kGlyphH) / 2;
-    TBitmap glyph;
     if (indicatorColor_ == icYellow) {
-        MakeGlyph(glyph, g, clYellow, c.Brush().Color());
-        c.CopyBitmap(Bounds(x, y, kGlyphW, kGlyphH), glyph, Rect(0, 0, kGlyphW, kGlyphH), SRCCOPY);
+        // A copy with white as the cell's brush and black as yellow.
+        TBitmap yellow(kGlyphW, kGlyphH);
+        for (int py = 0; py < kGlyphH; ++py)
+            for (int px = 0; px < kGlyphW; ++px)
+                yellow.SetPixel(px, py, g.Pixel(px, py) == clBlack ? clYellow : c.Brush().Color());
+        c.CopyBitmap(Bounds(x, y, kGlyphW, kGlyphH), yellow, Rect(0, 0, kGlyphW, kGlyphH), SRCCOPY);
     } else {
         // White leaves the background: the glyph is ANDed onto it.
-        MakeGlyph(glyph, g, clBlack, clWhite);
-        c.CopyBitmap(Bounds(x, y, kGlyphW, kGlyphH), glyph, Rect(0, 0, kGlyphW, kGlyphH), SRCAND);
+        c.CopyBitmap(Bounds(x, y, kGlyphW, kGlyphH), g, Rect(0, 0, kGlyphW, kGlyphH), SRCAND);
     }
+}
+
+void TpkCustomDBGrid::AcquireGlyphs() {
+    if (gGlyphUsers++ == 0) gGlyphs = std::make_unique<SharedGlyphs>();
+}
+
+void TpkCustomDBGrid::ReleaseGlyphs() {
+    if (--gGlyphUsers == 0) gGlyphs.reset();
 }
 
 void TpkCustomDBGrid::DrawDataCell(int dataCol, int dataRow, const TRect& rect, TGridDrawState state) {

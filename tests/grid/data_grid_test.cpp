@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "../cursor/data_set_fixture.h"
 #include "../window/window_support.h"
@@ -536,4 +537,28 @@ TEST_F(GridOnTable, CornerButtonSetsTheIndicatorWidth) {
     EXPECT_EQ(grid->IndicatorButton(), button);
     EXPECT_EQ(grid->ColWidths(0), 19);
     EXPECT_EQ(button->Left(), Cell(0, 0).Left);
+}
+
+TEST_F(GridOnTable, IndicatorGlyphBlackOrYellowAndSharedByAllGrids) {
+    Open(3);
+    auto glyphColours = [&](TpkDBGrid& g) {
+        TBitmap picture;
+        RenderToBitmap(g, picture);
+        const TRect ind = g.CellRect(0, 1);
+        std::set<TColor> seen;
+        for (int y = ind.Top + 2; y < ind.Bottom - 2; ++y)
+            for (int x = ind.Left + 2; x < ind.Right - 2; ++x) seen.insert(PixelAt(g, picture, x, y));
+        return seen;
+    };
+    EXPECT_TRUE(glyphColours(*grid).count(clBlack));
+    {
+        // A second grid comes and goes: the glyphs stay for the first.
+        auto* other = new TpkDBGrid(form.get());
+        other->SetParent(form.get());
+        delete other;
+    }
+    grid->SetIndicatorColor(icYellow);
+    std::set<TColor> yellow = glyphColours(*grid);
+    EXPECT_TRUE(yellow.count(clYellow));
+    EXPECT_FALSE(yellow.count(clBlack));
 }
