@@ -226,12 +226,28 @@ void DVobjNDXTag::ReadHeader() {
     TdvIndexOwner* table = file_->Owner();
     if (!table) return;
     int type = exptype::kNone;
+    DVobjIndexKeyData probe(256);
     try {
         PrepareKeyExpression();
-        DVobjIndexKeyData probe(256);
         if (keyHandler_) type = keyHandler_->Evaluate(probe);
     } catch (const std::exception& e) {
         file_->MarkFailed(file_->FileName() + ": key expression " + keyExpression_ + ": " + e.what());
+        return;
+    }
+    // The stored layout must fit what the expression gives: a key cut shorter than the expression's width, or
+    // numbers kept as text, would make seeks answer the wrong record.
+    const bool storedNumeric = storedKeyType_ == TdvNdxPageCodec::kNumericKeyType;
+    std::string misfit;
+    if (type == exptype::kNumber && (!storedNumeric || keyLength_ != TdvNdxPageCodec::kNumericKeyLength))
+        misfit = "numeric";
+    if (type == exptype::kDate && keyLength_ != TdvNdxPageCodec::kNumericKeyLength) misfit = "date";
+    if ((type == exptype::kText || type == exptype::kLogical) &&
+        (storedNumeric || probe.Size() > keyLength_))
+        misfit = "character, " + std::to_string(probe.Size()) + " wide";
+    if (!misfit.empty()) {
+        file_->MarkFailed(file_->FileName() + ": key length " + std::to_string(keyLength_) + " and type " +
+                          (storedNumeric ? "numeric" : "character") + " do not fit key expression " +
+                          keyExpression_ + " (" + misfit + ")");
         return;
     }
     switch (type) {

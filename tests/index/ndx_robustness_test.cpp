@@ -137,32 +137,35 @@ TEST_F(NdxRobustnessTest, BadHeadersMarkTheFileFailed) {
     }
 }
 
-TEST_F(NdxRobustnessTest, HeaderEntryTooShortForANumericKeyStopsAtThePageBound) {
-    // A numeric tag whose header claims 4-byte keys in 12-byte entries: the header is self-consistent, but every
-    // key is an 8-byte double that would reach past its entry (and past the page for the last entries).
-    CreateTable(dir_.File("N.DBF"), 0x03, {{"AMOUNT", 'N', 10, 2}});
-    TestTable table(dir_.File("N.DBF"), true, false);
-    for (int i = 0; i < 200; ++i) table.AppendValues({{"AMOUNT", std::to_string(i * 3 % 200)}});
-    {
-        DVobjNDXFile file(&table, true, true, false, false, dir_.File("N.NDX"));
-        ASSERT_NE(file.CreateTag("", "AMOUNT", false, true, ""), nullptr);
-    }
-    ASSERT_EQ(CheckNdx(dir_.File("N.NDX")).depth, 2);
-    std::vector<uint8_t> bytes = ReadFileBytes(dir_.File("N.NDX"));
-    PutShort(bytes, 12, 4);   // key length
-    PutShort(bytes, 18, 12);  // entry length: key length + 8, as the header must have it
-    WriteFileBytes(dir_.File("N.NDX"), bytes);
-    DVobjNDXFile file(&table, false, false, true, false, dir_.File("N.NDX"));
-    ASSERT_FALSE(file.Failed()) << file.FailureText();
-    try {
-        WalkCount(file.Tag());
-        ADD_FAILURE() << "no error";
-    } catch (const EOrdaneError& e) {
-        EXPECT_EQ(e.Code(), idxerr::kBadPage);
-        EXPECT_EQ(e.SubCode(), idxsub::kReadNode);
-        const std::string message = e.what();
-        EXPECT_NE(message.find("N.NDX"), std::string::npos) << message;
-        EXPECT_NE(message.find("outside a structure of 12 bytes"), std::string::npos) << message;
+TEST_F(NdxRobustnessTest, StoredKeyLengthThatDoesNotFitTheExpressionFailsTheFile) {
+    // Self-consistent headers (entry length = key length + 8) whose key length is shorter than what the key
+    // expression gives: trusted, they would cut keys and make seeks answer the wrong record.
+    struct Case {
+        char type;
+        int length, decimals;
+        int16_t storedKeyLength;
+        const char* misfit;
+    };
+    const Case cases[] = {{'N', 10, 2, 4, "(numeric)"}, {'C', 24, 0, 1, "(character, 24 wide)"},
+                          {'C', 24, 0, 23, "(character, 24 wide)"}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string name = "K" + std::to_string(n++);
+        CreateTable(dir_.File(name + ".DBF"), 0x03, {{"V", c.type, c.length, c.decimals}});
+        TestTable table(dir_.File(name + ".DBF"), true, false);
+        for (int i = 0; i < 200; ++i) table.AppendValues({{"V", std::to_string(i * 3 % 200)}});
+        {
+            DVobjNDXFile file(&table, true, true, false, false, dir_.File(name + ".NDX"));
+            ASSERT_NE(file.CreateTag("", "V", false, true, ""), nullptr);
+        }
+        std::vector<uint8_t> bytes = ReadFileBytes(dir_.File(name + ".NDX"));
+        PutShort(bytes, 12, c.storedKeyLength);
+        PutShort(bytes, 18, static_cast<int16_t>((c.storedKeyLength + 8 + 3) / 4 * 4));
+        WriteFileBytes(dir_.File(name + ".NDX"), bytes);
+        DVobjNDXFile file(&table, false, false, true, false, dir_.File(name + ".NDX"));
+        ASSERT_TRUE(file.Failed()) << c.type << " " << c.storedKeyLength;
+        EXPECT_NE(file.FailureText().find("do not fit key expression V " + std::string(c.misfit)), std::string::npos)
+            << file.FailureText();
     }
 }
 
