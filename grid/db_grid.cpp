@@ -65,12 +65,11 @@ void TpkGridDataLink::LayoutChanged() { grid_->LayoutChanged(); }
 
 void TpkGridDataLink::EditingChanged() { grid_->EditingChanged(); }
 
-// Cell editing writes back through these once the in-place editing of fields exists; a read-only grid needs
-// nothing here.
-void TpkGridDataLink::RecordChanged(TField*) { grid_->Invalidate(); }
+void TpkGridDataLink::RecordChanged(TField* field) { grid_->EditRecordChanged(field); }
 
 void TpkGridDataLink::UpdateData() {
     TRestore<bool> guard(inUpdateData_, true);
+    if (modified_) grid_->WriteEditText();  // a refused text raises and stays marked modified
     modified_ = false;
 }
 
@@ -206,6 +205,7 @@ void TpkCustomDBGrid::ApplyColumnList() {
         }
     }
     LayoutChanged();
+    TakeOverHostedControls();
 }
 
 // --- layout ---
@@ -408,6 +408,7 @@ void TpkCustomDBGrid::UpdateScrollBar() {
 // --- link notifications ---
 
 void TpkCustomDBGrid::LinkActive(bool active) {
+    EditLinkActive(active);
     if (!active) HideEditor();
     LayoutChanged();
     UpdateScrollBar();
@@ -431,6 +432,7 @@ void TpkCustomDBGrid::LinkActive(bool active) {
 
 void TpkCustomDBGrid::DataChanged() {
     if (!WindowPresent()) return;
+    EditDataChanged();
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();
@@ -445,6 +447,7 @@ void TpkCustomDBGrid::Scroll(int distance) {
     UpdateScrollBar();
     UpdateActive();
     HideEditor();
+    if (distance != 0) HideHostedControl();
     if (distance != 0) {
         if (std::abs(distance) > VisibleRowCount()) {
             Invalidate();
@@ -548,8 +551,7 @@ void TpkCustomDBGrid::TopLeftChanged() {
 }
 
 bool TpkCustomDBGrid::CanEditShow() {
-    // Editing cells in place is not offered yet: the grid browses.
-    return false;
+    return TCustomGrid::CanEditShow() && CellEditorAllowed();
 }
 
 void TpkCustomDBGrid::SetParent(TWinControl* parent) {
@@ -570,6 +572,7 @@ void TpkCustomDBGrid::Loaded() {
 
 void TpkCustomDBGrid::Resize() {
     TCustomGrid::Resize();
+    HideHostedControl();
     HideEditor();
     if (layoutDepth_ > 0) return;
     UpdateRowCount();
@@ -584,10 +587,12 @@ void TpkCustomDBGrid::CMFontChanged() {
 }
 
 void TpkCustomDBGrid::DoExit() {
+    if (EditFocusInside()) return;  // the focus went to the grid's own editor
     TDataSet* ds = DataSet();
     if (link_.Active() && ds && options_.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified() &&
         !link_.Modified())
         ds->Cancel();
+    else if (!WriteBackOnExit()) return;
     TCustomGrid::DoExit();
 }
 
@@ -625,6 +630,7 @@ void TpkCustomDBGrid::LineUp() {
 void TpkCustomDBGrid::SelectDataColumn(int col) {
     col = std::clamp(col, FixedCols(), ColCount() - 1);
     if (col == Col()) return;
+    WriteBackEdit();
     Raise(OnColExit, *this);
     HideEditor();
     MoveColRow(col, Row(), true, true);
@@ -636,6 +642,7 @@ void TpkCustomDBGrid::SelectDataColumn(int col) {
 void TpkCustomDBGrid::KeyDown(TKey& key, TShiftState shift) {
     if (OnKeyDown) OnKeyDown(*this, key, shift);
     if (key == 0) return;
+    if (EditKeyDown(key, shift)) return;
     TDataSet* ds = DataSet();
     if (!link_.Active() || !ds) {
         TCustomGrid::KeyDown(key, shift);
@@ -742,6 +749,7 @@ void TpkCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
             link_.MoveBy(hit.Y - Row());
         }
         if (Col() != oldCol || Row() != oldRow) Raise(OnCellChanged, *this);
+        CellMouseDown(button, shift, hit, oldCol, oldRow);
         Update();
     }
     if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);

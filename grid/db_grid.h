@@ -16,8 +16,11 @@
 #include "framework/data/strings.h"
 #include "framework/window/buttons.h"
 #include "framework/window/grids.h"
+#include "grid/pk_grid_edit_types.h"
 
 class TpkCustomDBGrid;
+class TImageList;
+struct TpkGridEditState;
 
 enum TpkDBGridOption {
     dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
@@ -221,6 +224,91 @@ public:
     bool CanEditShow() override;
     void SetParent(TWinControl* parent) override;
     void Loaded() override;
+
+    // ---- cell editing, cell controls and multi-selection (db_grid_edit.cpp, db_grid_cells.cpp) ----
+    TpkEditControlOptions EditControlOptions() const;
+    void SetEditControlOptions(TpkEditControlOptions value);
+    TpkMemoAttributes MemoAttributes() const;
+    void SetMemoAttributes(TpkMemoAttributes value);
+    TpkMultiSelectOptions MultiSelectOptions() const;
+    void SetMultiSelectOptions(TpkMultiSelectOptions value);
+    // Images of "ImageIndex" cells (borrowed; the grid hears when it goes).
+    TImageList* ImageList() const;
+    void SetImageList(TImageList* list);
+    // The field of the current cell, or nullptr.
+    TField* SelectedField() const;
+    // The field's input picture (PictureMasks: field, tab, picture, tab, auto-fill "F" for off); empty when none.
+    void PictureFor(const TField* field, std::string& mask, bool& autoFill) const;
+    // The field's ControlType entry: its type and its parameters (empty when the field has none).
+    bool ControlTypeOf(const TField* field, std::string& type, std::string& params) const;
+    // The editor control of the current cell other than the in-place editor (hosted control or picker), or nullptr.
+    TWinControl* HostedControl() const;
+    TpkDBCustomDateTimePicker* DateTimePicker() const;
+    // Multi-selection: bookmarks of the selected records, in selection order.
+    const std::vector<TBookmark>& SelectedList() const;
+    bool IsSelectedRecord() const;
+    void SelectRecord();
+    void UnselectRecord();
+    void UnselectAll();
+    // Toggles the check box of the current cell (the Space key does).
+    void ToggleCheckBox();
+    // Opens the memo dialog on the current memo cell (F2 does).
+    void OpenMemoDialog();
+
+    TpkValidateEvent OnCheckValue;
+    TpkFieldChangedEvent OnFieldChanged;
+    TpkMemoOpenEvent OnMemoOpen;
+    TpkMemoCloseEvent OnMemoClose;
+    TpkSelectRecordEvent OnMultiSelectRecord;
+    TpkCreateDTPEvent OnCreateDateTimePicker;
+
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(char key) override;
+    std::string GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const std::string& value) override;
+    std::string GetEditMask(int col, int row) override;
+    int GetEditLimit() override;
+    TInplaceEdit* CreateEditor() override;
+    void KeyPress(char& key) override;
+
+protected:
+    void DblClick() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TpkInplaceEdit;
+    // Hooks called from the display and painting code.
+    bool EditKeyDown(TKey& key, TShiftState shift);
+    void CellMouseDown(TMouseButton button, TShiftState shift, TGridCoord hit, int oldCol, int oldRow);
+    bool DrawControlCell(int col, int row, const TRect& rect, TGridDrawState state);
+    std::string GridCellText(TField& field);
+    bool RowMultiSelected() const;
+    bool CellEditorAllowed();
+    void EditLinkActive(bool active);
+    void EditDataChanged();
+    bool EditFocusInside() const;
+    bool WriteBackOnExit();
+    void HideHostedControl();
+    void EditRecordChanged(TField* field);
+    void WriteEditText();
+    void WriteBackEdit();
+    void TakeOverHostedControls();
+    void ConfirmDelete();
+    void CancelEdit();
+    void MultiSelectClick(TShiftState shift, int oldRow);
+    void DrawCheckBox(TField* field, const std::string& params, int dataCol, const TRect& rect, TGridDrawState state);
+    void DrawPicture(TField* field, const std::string& params, const TRect& rect, TGridDrawState state);
+    void DrawImageIndex(TField* field, const std::string& params, const TRect& rect, TGridDrawState state);
+    bool CellHighlighted(TGridDrawState state) const;
+    void ShowHostedControl(TWinControl* control, TField* field, const TRect& rect);
+    TWinControl* HostedControlFor(TField* field, const std::string& type, const std::string& params);
+    struct EditStateDeleter {
+        void operator()(TpkGridEditState* state) const;
+    };
+    // Made on first use, so that the grid's constructor needs nothing of it.
+    TpkGridEditState& EditState() const;
+    mutable std::unique_ptr<TpkGridEditState, EditStateDeleter> edit_;
+    // ---- end of cell editing ----
 
 protected:
     friend class TpkGridDataLink;

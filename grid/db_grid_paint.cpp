@@ -49,11 +49,6 @@ unsigned AlignFlags(TAlignment a) {
     return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT;
 }
 
-std::string CellText(TField& f) {
-    if (f.DataType() == ftMemo) return "(Memo)";
-    return f.DisplayText();
-}
-
 }  // namespace
 
 void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawState state) {
@@ -64,6 +59,7 @@ void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawSta
     c.Font().Assign(fixed ? titleFont_ : Font());
     c.Brush().SetStyle(bsSolid);
     c.Brush().SetColor(fixed ? titleColor_ : Color());
+    if (DrawControlCell(col, row, rect, state)) return;  // check boxes, pictures, images
     const int dataCol = col - indicatorOffset_;
     const int dataRow = row - titleOffset_;
     if (dataRow < 0) {
@@ -143,8 +139,8 @@ void TpkCustomDBGrid::DrawDataCell(int dataCol, int dataRow, const TRect& rect, 
     }
     ActiveRecordRestore restore(link_, dataRow);
     TField* f = ColumnField(dataCol);
-    std::string text = f ? CellText(*f) : std::string();
-    bool highlight = state.Contains(gdSelected) && (Focused() || options_.Contains(dgAlwaysShowSelection));
+    std::string text = f ? GridCellText(*f) : std::string();
+    bool highlight = CellHighlighted(state);
     if (highlight) {
         c.Brush().SetColor(clHighlight);
         c.Font().SetColor(clHighlightText);
