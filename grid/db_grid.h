@@ -250,6 +250,8 @@ public:
     void SelectRecord();
     void UnselectRecord();
     void UnselectAll();
+    // The text a data cell of the field shows for the active record ("(Memo)", a rich text's plain text, ...).
+    std::string GridCellText(TField& field);
     // Toggles the check box of the current cell (the Space key does).
     void ToggleCheckBox();
     // Opens the memo dialog on the current memo cell (F2 does).
@@ -281,7 +283,6 @@ private:
     bool EditKeyDown(TKey& key, TShiftState shift);
     void CellMouseDown(TMouseButton button, TShiftState shift, TGridCoord hit, int oldCol, int oldRow);
     bool DrawControlCell(int col, int row, const TRect& rect, TGridDrawState state);
-    std::string GridCellText(TField& field);
     bool RowMultiSelected() const;
     bool CellEditorAllowed();
     void EditLinkActive(bool active);

@@ -450,7 +450,7 @@ void TpkCustomDBGrid::OpenMemoDialog() {
 
 void TpkCustomDBGrid::TakeOverHostedControls() {
     TpkGridEditState& e = EditState();
-    if (e.takenOverDone || Loading() || e.controlOptions.Contains(ecoDisableCustomControls)) return;
+    if (Loading() || e.controlOptions.Contains(ecoDisableCustomControls)) return;
     TForm* form = e.controlOptions.Contains(ecoSearchOwnerForm) ? dynamic_cast<TForm*>(Owner()) : nullptr;
     if (!form) form = ParentForm(this);
     if (!form) return;

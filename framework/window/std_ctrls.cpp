@@ -59,6 +59,7 @@ private:
 };
 
 void PlaceInClient(TWinControl& control, QWidget* w) {
+    if (!w) return;  // resized while being made
     TPoint o = TControlBridge::Origin(control);
     w->setGeometry(o.X, o.Y, control.ClientWidth(), control.ClientHeight());
 }
@@ -148,7 +149,9 @@ void TCustomEdit::Change() {
     if (OnChange) OnChange(*this);
 }
 
-void TCustomEdit::Layout() { PlaceInClient(*this, edit_->line); }
+void TCustomEdit::Layout() {
+    if (edit_) PlaceInClient(*this, edit_->line);
+}
 
 void TCustomEdit::Resize() {
     TWinControl::Resize();
@@ -157,11 +160,13 @@ void TCustomEdit::Resize() {
 
 void TCustomEdit::CMFontChanged() {
     TWinControl::CMFontChanged();
+    if (!edit_ || !edit_->line) return;
     ApplyFont(edit_->line, Font(), Color());
 }
 
 void TCustomEdit::CMColorChanged() {
     TWinControl::CMColorChanged();
+    if (!edit_ || !edit_->line) return;
     ApplyFont(edit_->line, Font(), Color());
 }
 
@@ -228,10 +233,11 @@ void TMemo::SetFocus() {
 
 void TMemo::Resize() {
     TWinControl::Resize();
-    PlaceInClient(*this, memo_->text);
+    if (memo_) PlaceInClient(*this, memo_->text);
 }
 
 void TMemo::CMFontChanged() {
     TWinControl::CMFontChanged();
+    if (!memo_ || !memo_->text) return;
     ApplyFont(memo_->text, Font(), Color());
 }
