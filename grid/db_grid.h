@@ -419,3 +419,6 @@ private:
 
 // Registers TpkDBGrid and its published properties with the form reader (idempotent).
 void RegisterDataGridClasses();
+// The cell-editing properties (EditControlOptions, MemoAttributes, MultiSelectOptions); RegisterDataGridClasses
+// calls it.
+void RegisterGridEditProperties();

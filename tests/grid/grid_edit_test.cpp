@@ -14,6 +14,7 @@
 #include "framework/data/stream.h"
 #include "framework/window/bitmap.h"
 #include "framework/window/dialogs.h"
+#include "framework/window/form_reader.h"
 #include "framework/window/forms.h"
 #include "framework/window/picture_validator.h"
 #include "framework/window/render.h"
@@ -519,6 +520,41 @@ TEST_F(EditGrid, CtrlAndShiftClicksSelectRecordsFromTheAnchor) {
     EXPECT_TRUE(grid->SelectedList().empty());
 }
 
+TEST_F(EditGrid, EnterActsAsTabInTheEditor) {
+    Open();
+    grid->SetKeyOptions(grid->KeyOptions().Include(dgEnterToTab));
+    GoTo("NAME");
+    grid->ShowEditor();
+    Editor()->SelectAll();
+    Type("AL");
+    QtKey(Qt::Key_Return);
+    EXPECT_EQ(grid->SelectedField()->FieldName(), "ACTIVE") << "Enter moved on like Tab";
+    EXPECT_EQ(ds->FieldByName("NAME").AsString(), "AL") << "and wrote the text back";
+    EXPECT_EQ(ds->State(), dsEdit);
+}
+
+TEST_F(EditGrid, EditingPropertiesReadFromAFormDescription) {
+    MakeTable(dir.File("T.DBF"), 0x03, {{"TITLE", 'C', 10}}, {});
+    RegisterDataGridClasses();
+    form = std::make_unique<TForm>(nullptr);
+    TFormReader::ReadComponent(*form, R"(object Form1: TForm
+  object pkDBGrid1: TpkDBGrid
+    EditControlOptions = [ecoCheckboxSingleClick, ecoDisableDateTimePicker]
+    MemoAttributes = [mGridShow, mViewOnly]
+    MultiSelectOptions = [msoShiftSelect]
+  end
+end
+)");
+    auto* g = dynamic_cast<TpkDBGrid*>(form->FindComponent("pkDBGrid1"));
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->EditControlOptions(), (TpkEditControlOptions{ecoCheckboxSingleClick, ecoDisableDateTimePicker}));
+    EXPECT_EQ(g->MemoAttributes(), (TpkMemoAttributes{mGridShow, mViewOnly}));
+    EXPECT_EQ(g->MultiSelectOptions(), TpkMultiSelectOptions{msoShiftSelect});
+    TpkDBGrid fresh(nullptr);
+    EXPECT_EQ(fresh.EditControlOptions(), TpkEditControlOptions{ecoSearchOwnerForm});
+    EXPECT_EQ(fresh.MemoAttributes(), (TpkMemoAttributes{mSizeable, mWordWrap}));
+}
+
 TEST_F(EditGrid, PictureOfAGridInEditMode) {
     Open();
     TBlobField& pic = dynamic_cast<TBlobField&>(ds->FieldByName("PIC"));
@@ -531,9 +567,6 @@ TEST_F(EditGrid, PictureOfAGridInEditMode) {
     }
     ds->First();
     ds->Next();
-    grid->Selected().Put(1, "ACTIVE\t6\tActive\tT");
-    grid->Selected().Put(0, "NAME\t10\tName");
-    grid->ApplyColumnList();
     GoTo("NAME");
     grid->ShowEditor();
     Editor()->SelectAll();
