@@ -7,6 +7,7 @@
 
 #include "framework/window/grids.h"
 #include "qt/control_widget.h"
+#include "qt/edit_events.h"
 #include "qt/qt_convert.h"
 
 namespace {
@@ -21,13 +22,7 @@ protected:
         switch (event->type()) {
             case QEvent::KeyPress: {
                 auto* ke = static_cast<QKeyEvent*>(event);
-                TKey key = qtconv::VirtualKey(*ke);
-                TShiftState shift = qtconv::ShiftState(ke->modifiers(), Qt::NoButton);
-                if (ke->key() == Qt::Key_Backtab) shift.Include(ssShift);
-                if (key != 0) {
-                    RunGuarded([&] { owner_->KeyDown(key, shift); });
-                    if (key == 0) return true;
-                }
+                if (editevents::KeyDown(*owner_, ke)) return true;
                 char ch = 0;
                 switch (ke->key()) {
                     case Qt::Key_Return: case Qt::Key_Enter: ch = '\r'; break;
@@ -49,24 +44,12 @@ protected:
                 }
                 return false;
             }
-            case QEvent::KeyRelease: {
-                auto* ke = static_cast<QKeyEvent*>(event);
-                TKey key = qtconv::VirtualKey(*ke);
-                TShiftState shift = qtconv::ShiftState(ke->modifiers(), Qt::NoButton);
-                if (key != 0) RunGuarded([&] { owner_->KeyUp(key, shift); });
-                return key == 0;
-            }
+            case QEvent::KeyRelease:
+                return editevents::KeyUp(*owner_, static_cast<QKeyEvent*>(event));
             case QEvent::FocusIn:
-            case QEvent::FocusOut: {
-                auto* fe = static_cast<QFocusEvent*>(event);
-                if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) break;
-                bool in = event->type() == QEvent::FocusIn;
-                RunGuarded([&] {
-                    if (in) TControlBridge::DoEnter(*owner_);
-                    else TControlBridge::DoExit(*owner_);
-                });
+            case QEvent::FocusOut:
+                editevents::Focus(*owner_, event);
                 break;
-            }
             default: break;
         }
         return QObject::eventFilter(watched, event);
