@@ -4,6 +4,7 @@
 #include <ctime>
 #include <vector>
 
+#include "framework/base/restore.h"
 #include "framework/data/strings.h"
 
 // --- field link ---
@@ -54,6 +55,7 @@ void TpkDBCustomEdit::SetDataField(const std::string& name) { link_.SetFieldName
 std::string TpkDBCustomEdit::FormatFieldText(TField&, const std::string& text) const { return text; }
 
 void TpkDBCustomEdit::DataChange() {
+    if (startingEdit_) return;  // the record the text came from, now in edit state: the typing stays
     TField* f = Field();
     SetText(f ? f->EditText() : std::string());
     modified_ = false;
@@ -63,7 +65,10 @@ void TpkDBCustomEdit::WriteField(TField& field, const std::string& text) { field
 
 void TpkDBCustomEdit::Change() {
     // Typing starts editing the record, as the data source allows.
-    if (!link_.Editing() && link_.Active()) link_.Edit();
+    if (!link_.Editing() && link_.Active()) {
+        TRestore<bool> starting(startingEdit_, true);
+        link_.Edit();
+    }
     modified_ = true;
     TCustomEdit::Change();
 }
@@ -77,7 +82,10 @@ void TpkDBCustomEdit::KeyPress(char& key) {
         key = 0;
         return;
     }
-    if ((u >= 32 || key == '\b') && !(f->CanModify() && link_.Edit())) key = 0;
+    if (u >= 32 || key == '\b') {
+        TRestore<bool> starting(startingEdit_, true);
+        if (!(f->CanModify() && link_.Edit())) key = 0;
+    }
     if (key == 27 && modified_) {
         DataChange();
         key = 0;

@@ -60,6 +60,7 @@ protected:
 private:
     TpkFieldDataLink link_;
     bool modified_ = false;
+    bool startingEdit_ = false;  // the link is putting the data set into edit state for typing
 };
 
 class TpkDBCustomLookupCombo : public TpkDBCustomEdit {
