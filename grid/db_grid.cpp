@@ -313,6 +313,7 @@ void TpkCustomDBGrid::SetColumnAttributes() {
 void TpkCustomDBGrid::LayoutChanged() {
     if (Loading() || !WindowPresent() || layoutDepth_ > 0) return;
     TRestore<int> depth(layoutDepth_, layoutDepth_ + 1);  // a layout rebuild runs
+    HideHostedControl();
     titleOffset_ = options_.Contains(dgTitles) ? 1 : 0;
     if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
     ComputeRowHeights();
@@ -467,6 +468,7 @@ void TpkCustomDBGrid::Scroll(int distance) {
     }
     InvalidateRow(oldRow);
     InvalidateRow(Row());
+    if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();  // not on hosted or memo cells (CanEditShow)
     if (!mouseMoving_) Update();
     if (distance != 0) Raise(OnTopRowChanged, *this);
     RowChangeEvents();
@@ -593,6 +595,7 @@ void TpkCustomDBGrid::DoExit() {
         !link_.Modified())
         ds->Cancel();
     else if (!WriteBackOnExit()) return;
+    HideHostedControl();
     TCustomGrid::DoExit();
 }
 

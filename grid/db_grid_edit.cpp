@@ -604,40 +604,30 @@ void TpkCustomDBGrid::MultiSelectClick(TShiftState shift, int) {
     const bool shiftSelect = e.multiSelect.Contains(msoShiftSelect);
     const bool autoUnselect = e.multiSelect.Contains(msoAutoUnselect);
     if (shiftSelect && shiftKey && !e.anchor.empty()) {
-        // Every record from the anchor to the clicked one; those selected there before are unselected first.
-        const TBookmark target = ds->GetBookmark();
-        std::vector<TBookmark> range;
-        {
-            TDisabledControlsScope disabled(*ds);
+        // Every record from the anchor to the clicked one; those selected there before are unselected first. The
+        // walk comes back by as many steps as it went, so the clicked row stays where it was on screen.
+        TDisabledControlsScope disabled(*ds);
+        auto walk = [&](int dir, bool select) {
             int steps = 0;
             bool found = false;
-            for (int dir : {-1, 1}) {
-                range.clear();
-                steps = 0;
-                ds->GotoBookmark(target);
-                for (;;) {
-                    TBookmark b = ds->GetBookmark();
-                    range.push_back(b);
-                    if (ds->CompareBookmarks(b, e.anchor) == 0) {
-                        found = true;
-                        break;
-                    }
-                    if (ds->MoveBy(dir) == 0) break;
-                    ++steps;
+            for (;;) {
+                if (select) {
+                    if (IsSelectedRecord()) UnselectRecord();
+                    SelectRecord();
                 }
-                if (found) break;
+                if (ds->CompareBookmarks(ds->GetBookmark(), e.anchor) == 0) {
+                    found = true;
+                    break;
+                }
+                if (ds->MoveBy(dir) == 0) break;
+                ++steps;
             }
-            if (!found) range.assign(1, target);
-            for (const TBookmark& b : range) {
-                ds->GotoBookmark(b);
-                if (IsSelectedRecord()) UnselectRecord();
-            }
-            for (const TBookmark& b : range) {
-                ds->GotoBookmark(b);
-                SelectRecord();
-            }
-            ds->GotoBookmark(target);
-        }
+            ds->MoveBy(-dir * steps);
+            return found;
+        };
+        const int dir = walk(-1, false) ? -1 : walk(1, false) ? 1 : 0;
+        if (dir != 0) walk(dir, true);
+        else SelectRecord();
         Invalidate();
         return;
     }

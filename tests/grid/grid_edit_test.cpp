@@ -570,6 +570,7 @@ TEST_F(EditGrid, CtrlAndShiftClicksSelectRecordsFromTheAnchor) {
     click(5, Qt::ShiftModifier);  // 3..5 from the anchor at 3
     EXPECT_EQ(grid->SelectedList().size(), 4u);
     EXPECT_EQ(ds->FieldByName("NAME").AsString(), "FAY");
+    EXPECT_EQ(grid->Row(), 5 + grid->TitleOffset()) << "the clicked row stays where it was";
     ds->First();
     std::vector<std::string> selected;
     for (; !ds->Eof(); ds->Next())
@@ -582,9 +583,12 @@ TEST_F(EditGrid, CtrlAndShiftClicksSelectRecordsFromTheAnchor) {
     const TRect bob = CellOf("LEVEL", 1), cyd = CellOf("LEVEL", 2);
     EXPECT_EQ(picture.Pixel(bob.Left + 2, bob.Top + 3), ColorToRGB(clHighlight));
     EXPECT_EQ(picture.Pixel(cyd.Left + 2, cyd.Top + 3), ColorToRGB(clWindow));
-    bool refuse = true;
-    grid->OnMultiSelectRecord = [&](TpkCustomDBGrid&, bool, bool& accept) { accept = !refuse; };
-    grid->UnselectRecord();  // ADA is not selected; refused anyway
+    grid->OnMultiSelectRecord = [&](TpkCustomDBGrid&, bool selecting, bool& accept) { accept = !selecting; };
+    grid->SelectRecord();  // ADA: refused by the handler
+    EXPECT_FALSE(grid->IsSelectedRecord());
+    ds->Next();
+    grid->UnselectRecord();  // BOB: allowed
+    EXPECT_EQ(grid->SelectedList().size(), 3u);
     grid->UnselectAll();
     EXPECT_TRUE(grid->SelectedList().empty());
 }
