@@ -280,6 +280,21 @@ TEST_F(EditGrid, ARefusedValueKeepsTheTextAndTheEditState) {
     EXPECT_EQ(Editor()->EditText(), ds->FieldByName("BORN").EditText());
 }
 
+TEST_F(EditGrid, ANumberTooWideForTheFieldIsRefused) {
+    Open();
+    GoTo("LEVEL");
+    grid->ShowEditor();
+    Editor()->SelectAll();
+    Type("12345");
+    const std::string message = Message([&] { Key(VK_TAB); });
+    EXPECT_EQ(message, "Number too large to fit in field - LEVEL - 12345");
+    EXPECT_EQ(Editor()->EditText(), "12345") << "the editor keeps the text";
+    EXPECT_TRUE(Editor()->Visible());
+    EXPECT_EQ(ds->State(), dsEdit);
+    EXPECT_EQ(ds->FieldByName("LEVEL").AsString(), "3");
+    ds->Cancel();
+}
+
 TEST_F(EditGrid, EscapeUndoesTypingThenAsksForAModifiedRecord) {
     Open();
     TMessageBoxRecorder boxes(mrNo);
