@@ -10,37 +10,16 @@
 
 namespace {
 
-// Keys and focus of the Qt text widget go through the control's steps first.
-class TextKeyFilter : public QObject {
-public:
-    explicit TextKeyFilter(TWinControl* owner) : owner_(owner) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::KeyPress: {
-                auto* ke = static_cast<QKeyEvent*>(event);
-                if (editevents::KeyDown(*owner_, ke)) return true;
-                std::string ansi = qtconv::FromQString(ke->text());
-                if (ansi.size() != 1) return false;
-                char ch = ansi[0];
-                RunGuarded([&] { owner_->KeyPress(ch); });
-                return ch == 0;
-            }
-            case QEvent::KeyRelease:
-                return editevents::KeyUp(*owner_, static_cast<QKeyEvent*>(event));
-            case QEvent::FocusIn:
-            case QEvent::FocusOut:
-                editevents::Focus(*owner_, event);
-                break;
-            default: break;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TWinControl* owner_;
-};
+// A typed character runs the control's KeyPress; a cleared key does not reach the text.
+std::unique_ptr<editevents::Filter> MakeFilter(TWinControl* owner) {
+    return std::make_unique<editevents::Filter>(owner, [owner](QKeyEvent* ke) {
+        std::string ansi = qtconv::FromQString(ke->text());
+        if (ansi.size() != 1) return false;
+        char ch = ansi[0];
+        RunGuarded([&] { owner->KeyPress(ch); });
+        return ch == 0;
+    });
+}
 
 void PlaceInClient(TWinControl& control, QWidget* w) {
     if (!w) return;  // resized while being made
@@ -60,7 +39,7 @@ void ApplyFont(QWidget* w, const TFont& font, TColor color) {
 
 struct TCustomEdit::EditImpl {
     QLineEdit* line = nullptr;
-    std::unique_ptr<TextKeyFilter> filter;
+    std::unique_ptr<editevents::Filter> filter;
     bool settingText = false;
 };
 
@@ -68,7 +47,7 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner), edit_(std::mak
     SetTabStop(true);
     SetBounds(0, 0, 121, 21);
     ControlWidget* host = TControlBridge::Widget(*this);
-    edit_->filter = std::make_unique<TextKeyFilter>(this);
+    edit_->filter = MakeFilter(this);
     edit_->line = new QLineEdit(host);
     edit_->line->setFrame(false);
     edit_->line->installEventFilter(edit_->filter.get());
@@ -156,7 +135,7 @@ void TCustomEdit::CMColorChanged() {
 
 struct TMemo::MemoImpl {
     QPlainTextEdit* text = nullptr;
-    std::unique_ptr<TextKeyFilter> filter;
+    std::unique_ptr<editevents::Filter> filter;
     bool settingText = false;
 };
 
@@ -164,7 +143,7 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner), memo_(std::make_unique<Mem
     SetTabStop(true);
     SetBounds(0, 0, 185, 89);
     ControlWidget* host = TControlBridge::Widget(*this);
-    memo_->filter = std::make_unique<TextKeyFilter>(this);
+    memo_->filter = MakeFilter(this);
     memo_->text = new QPlainTextEdit(host);
     memo_->text->setFrameShape(QFrame::NoFrame);
     memo_->text->installEventFilter(memo_->filter.get());

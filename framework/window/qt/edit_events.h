@@ -4,6 +4,8 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QObject>
+#include <functional>
 
 #include "control_widget.h"
 #include "qt_convert.h"
@@ -38,5 +40,36 @@ inline void Focus(TWinControl& owner, QEvent* event) {
         else TControlBridge::DoExit(owner);
     });
 }
+
+// The filter a control installs on its Qt text widget: key presses run KeyDown and then keyPress (which answers
+// whether the widget must not see the key), releases run KeyUp, focus changes DoEnter / DoExit.
+class Filter : public QObject {
+public:
+    Filter(TWinControl* owner, std::function<bool(QKeyEvent*)> keyPress)
+        : owner_(owner), keyPress_(std::move(keyPress)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress: {
+                auto* ke = static_cast<QKeyEvent*>(event);
+                if (KeyDown(*owner_, ke)) return true;
+                return keyPress_(ke);
+            }
+            case QEvent::KeyRelease:
+                return KeyUp(*owner_, static_cast<QKeyEvent*>(event));
+            case QEvent::FocusIn:
+            case QEvent::FocusOut:
+                Focus(*owner_, event);
+                break;
+            default: break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TWinControl* owner_;
+    std::function<bool(QKeyEvent*)> keyPress_;
+};
 
 }  // namespace editevents
