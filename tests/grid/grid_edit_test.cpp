@@ -441,6 +441,21 @@ TEST_F(EditGrid, MemoCellShowsMemoAndF2OpensTheDialog) {
     ASSERT_EQ(ds->State(), dsEdit);
     ds->Post();
     EXPECT_EQ(notes.AsString(), "changed\r\nin the dialog");
+
+    // A grid that may not edit opens the dialog view-only; mDisableDialog opens none.
+    grid->SetReadOnly(true);
+    TpkMemoAttributes seen;
+    grid->OnMemoOpen = [&](TpkCustomDBGrid&, TpkMemoDialog& d) {
+        seen = d.MemoAttributes();
+        d.OnInitDialog = [](TpkMemoDialog&, TForm& f, TMemo&) { f.SetModalResult(mrCancel); };
+    };
+    Key(VK_F2);
+    EXPECT_TRUE(seen.Contains(mViewOnly));
+    EXPECT_TRUE(closedCancel);
+    grid->SetMemoAttributes(TpkMemoAttributes{mDisableDialog});
+    seen = TpkMemoAttributes{};
+    Key(VK_F2);
+    EXPECT_TRUE(seen.Empty());
 }
 
 TEST_F(EditGrid, EditedRecordAndIndexEntryReadByAnotherProcess) {
@@ -493,9 +508,12 @@ TEST_F(EditGrid, HostedEditAndDatePickerCoverTheCurrentCell) {
     ds->Post();  // the control writes its text back with the record
     EXPECT_EQ(ds->FieldByName("NAME").AsString(), "ADAQ");
 
+    int pickersMade = 0;
+    grid->OnCreateDateTimePicker = [&](TComponent&, TpkDBCustomDateTimePicker&) { ++pickersMade; };
     GoTo("BORN");
     grid->Repaint();
     Application->ProcessMessages();
+    EXPECT_EQ(pickersMade, 1);
     EXPECT_FALSE(edit->Visible());
     ASSERT_NE(grid->DateTimePicker(), nullptr);
     EXPECT_EQ(grid->HostedControl(), grid->DateTimePicker());
