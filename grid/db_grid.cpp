@@ -65,12 +65,11 @@ void TpkGridDataLink::LayoutChanged() { grid_->LayoutChanged(); }
 
 void TpkGridDataLink::EditingChanged() { grid_->EditingChanged(); }
 
-// Cell editing writes back through these once the in-place editing of fields exists; a read-only grid needs
-// nothing here.
-void TpkGridDataLink::RecordChanged(TField*) { grid_->Invalidate(); }
+void TpkGridDataLink::RecordChanged(TField* field) { grid_->EditRecordChanged(field); }
 
 void TpkGridDataLink::UpdateData() {
     TRestore<bool> guard(inUpdateData_, true);
+    if (modified_) grid_->WriteEditText();  // a refused text raises and stays marked modified
     modified_ = false;
 }
 
@@ -177,13 +176,6 @@ void TpkCustomDBGrid::SetFooterColor(TColor value) { footerColor_ = value; Layou
 void TpkCustomDBGrid::SetFooterCellColor(TColor value) { footerCellColor_ = value; LayoutChanged(); }
 void TpkCustomDBGrid::SetFooterHeight(int value) { footerHeight_ = std::max(0, value); LayoutChanged(); }
 
-void TpkCustomDBGrid::SetImageList(TImageList* list) {
-    if (imageList_) RemoveFreeNotification(imageList_);
-    imageList_ = list;
-    if (list) FreeNotification(list);
-    Invalidate();
-}
-
 void TpkCustomDBGrid::SetTitleImageList(TImageList* list) {
     if (titleImageList_) RemoveFreeNotification(titleImageList_);
     titleImageList_ = list;
@@ -197,12 +189,6 @@ TpkIButton* TpkCustomDBGrid::IndicatorButton() const {
     return nullptr;
 }
 
-void TpkCustomDBGrid::Notification(TComponent* component, TOperation operation) {
-    TCustomGrid::Notification(component, operation);
-    if (operation != opRemove) return;
-    if (component == imageList_) imageList_ = nullptr;
-    if (component == titleImageList_) titleImageList_ = nullptr;
-}
 
 TpkColumn& TpkCustomDBGrid::ColumnByName(const std::string& fieldName) {
     for (auto& c : columns_)
@@ -237,6 +223,7 @@ void TpkCustomDBGrid::ApplyColumnList() {
         }
     }
     LayoutChanged();
+    TakeOverHostedControls();
 }
 
 // --- layout ---
@@ -344,6 +331,7 @@ void TpkCustomDBGrid::SetColumnAttributes() {
 void TpkCustomDBGrid::LayoutChanged() {
     if (Loading() || !WindowPresent() || layoutDepth_ > 0) return;
     TRestore<int> depth(layoutDepth_, layoutDepth_ + 1);  // a layout rebuild runs
+    HideHostedControl();
     titleOffset_ = options_.Contains(dgTitles) ? 1 : 0;
     if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
     ComputeRowHeights();
@@ -446,6 +434,7 @@ void TpkCustomDBGrid::UpdateScrollBar() {
 // --- link notifications ---
 
 void TpkCustomDBGrid::LinkActive(bool active) {
+    EditLinkActive(active);
     if (!active) HideEditor();
     LayoutChanged();
     UpdateScrollBar();
@@ -469,6 +458,7 @@ void TpkCustomDBGrid::LinkActive(bool active) {
 
 void TpkCustomDBGrid::DataChanged() {
     if (!WindowPresent()) return;
+    EditDataChanged();
     UpdateRowCount();
     UpdateScrollBar();
     UpdateActive();
@@ -483,6 +473,7 @@ void TpkCustomDBGrid::Scroll(int distance) {
     UpdateScrollBar();
     UpdateActive();
     HideEditor();
+    if (distance != 0) HideHostedControl();
     if (distance != 0) {
         if (std::abs(distance) > VisibleRowCount()) {
             Invalidate();
@@ -502,6 +493,7 @@ void TpkCustomDBGrid::Scroll(int distance) {
     }
     InvalidateRow(oldRow);
     InvalidateRow(Row());
+    if (options_.Contains(dgAlwaysShowEditor)) ShowEditor();  // not on hosted or memo cells (CanEditShow)
     if (!mouseMoving_) Update();
     if (distance != 0) Raise(OnTopRowChanged, *this);
     RowChangeEvents();
@@ -587,8 +579,7 @@ void TpkCustomDBGrid::TopLeftChanged() {
 }
 
 bool TpkCustomDBGrid::CanEditShow() {
-    // Editing cells in place is not offered yet: the grid browses.
-    return false;
+    return TCustomGrid::CanEditShow() && CellEditorAllowed();
 }
 
 void TpkCustomDBGrid::SetParent(TWinControl* parent) {
@@ -609,6 +600,7 @@ void TpkCustomDBGrid::Loaded() {
 
 void TpkCustomDBGrid::Resize() {
     TCustomGrid::Resize();
+    HideHostedControl();
     HideEditor();
     if (layoutDepth_ > 0) return;
     UpdateRowCount();
@@ -624,10 +616,13 @@ void TpkCustomDBGrid::CMFontChanged() {
 
 void TpkCustomDBGrid::DoExit() {
     CloseCellHint();
+    if (EditFocusInside()) return;  // the focus went to the grid's own editor
     TDataSet* ds = DataSet();
     if (link_.Active() && ds && options_.Contains(dgCancelOnExit) && ds->State() == dsInsert && !ds->Modified() &&
         !link_.Modified())
         ds->Cancel();
+    else if (!WriteBackOnExit()) return;
+    HideHostedControl();
     TCustomGrid::DoExit();
 }
 
@@ -665,6 +660,7 @@ void TpkCustomDBGrid::LineUp() {
 void TpkCustomDBGrid::SelectDataColumn(int col) {
     col = std::clamp(col, FixedCols(), ColCount() - 1);
     if (col == Col()) return;
+    WriteBackEdit();
     Raise(OnColExit, *this);
     HideEditor();
     MoveColRow(col, Row(), true, true);
@@ -676,6 +672,7 @@ void TpkCustomDBGrid::SelectDataColumn(int col) {
 void TpkCustomDBGrid::KeyDown(TKey& key, TShiftState shift) {
     if (OnKeyDown) OnKeyDown(*this, key, shift);
     if (key == 0) return;
+    if (EditKeyDown(key, shift)) return;
     TDataSet* ds = DataSet();
     if (!link_.Active() || !ds) {
         TCustomGrid::KeyDown(key, shift);
@@ -783,6 +780,7 @@ void TpkCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
             link_.MoveBy(hit.Y - Row());
         }
         if (Col() != oldCol || Row() != oldRow) Raise(OnCellChanged, *this);
+        CellMouseDown(button, shift, hit, oldCol, oldRow);
         Update();
     }
     if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);

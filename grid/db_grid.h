@@ -20,8 +20,11 @@
 #include "framework/window/hint_window.h"
 #include "framework/window/image_list.h"
 #include "framework/window/timer.h"
+#include "grid/pk_grid_edit_types.h"
 
 class TpkCustomDBGrid;
+class TImageList;
+struct TpkGridEditState;
 
 enum TpkDBGridOption {
     dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
@@ -216,8 +219,6 @@ public:
     void SetFooterCellColor(TColor value);
     int FooterHeight() const { return footerHeight_; }
     void SetFooterHeight(int value);
-    TImageList* ImageList() const { return imageList_; }
-    void SetImageList(TImageList* list);
     TImageList* TitleImageList() const { return titleImageList_; }
     void SetTitleImageList(TImageList* list);
     // The corner-cell button among the grid's children, nullptr when there is none.
@@ -274,6 +275,92 @@ public:
     void SetParent(TWinControl* parent) override;
     void Loaded() override;
 
+    // ---- cell editing, cell controls and multi-selection (db_grid_edit.cpp, db_grid_cells.cpp) ----
+    TpkEditControlOptions EditControlOptions() const;
+    void SetEditControlOptions(TpkEditControlOptions value);
+    TpkMemoAttributes MemoAttributes() const;
+    void SetMemoAttributes(TpkMemoAttributes value);
+    TpkMultiSelectOptions MultiSelectOptions() const;
+    void SetMultiSelectOptions(TpkMultiSelectOptions value);
+    // Images of "ImageIndex" cells (borrowed; the grid hears when it goes).
+    TImageList* ImageList() const;
+    void SetImageList(TImageList* list);
+    // The field of the current cell, or nullptr.
+    TField* SelectedField() const;
+    // The field's input picture (PictureMasks: field, tab, picture, tab, auto-fill "F" for off); empty when none.
+    void PictureFor(const TField* field, std::string& mask, bool& autoFill) const;
+    // The field's ControlType entry: its type and its parameters (empty when the field has none).
+    bool ControlTypeOf(const TField* field, std::string& type, std::string& params) const;
+    // The editor control of the current cell other than the in-place editor (hosted control or picker), or nullptr.
+    TWinControl* HostedControl() const;
+    TpkDBCustomDateTimePicker* DateTimePicker() const;
+    // Multi-selection: bookmarks of the selected records, in selection order.
+    const std::vector<TBookmark>& SelectedList() const;
+    bool IsSelectedRecord() const;
+    void SelectRecord();
+    void UnselectRecord();
+    void UnselectAll();
+    // The text a data cell of the field shows for the active record ("(Memo)", a rich text's plain text, ...).
+    std::string GridCellText(TField& field);
+    // Toggles the check box of the current cell (the Space key does).
+    void ToggleCheckBox();
+    // Opens the memo dialog on the current memo cell (F2 does).
+    void OpenMemoDialog();
+
+    TpkValidateEvent OnCheckValue;
+    TpkFieldChangedEvent OnFieldChanged;
+    TpkMemoOpenEvent OnMemoOpen;
+    TpkMemoCloseEvent OnMemoClose;
+    TpkSelectRecordEvent OnMultiSelectRecord;
+    TpkCreateDTPEvent OnCreateDateTimePicker;
+
+    bool CanEditModify() override;
+    bool CanEditAcceptKey(char key) override;
+    std::string GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const std::string& value) override;
+    std::string GetEditMask(int col, int row) override;
+    int GetEditLimit() override;
+    TInplaceEdit* CreateEditor() override;
+    void KeyPress(char& key) override;
+
+protected:
+    void DblClick() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TpkInplaceEdit;
+    // Hooks called from the display and painting code.
+    bool EditKeyDown(TKey& key, TShiftState shift);
+    void CellMouseDown(TMouseButton button, TShiftState shift, TGridCoord hit, int oldCol, int oldRow);
+    bool DrawControlCell(int col, int row, const TRect& rect, TGridDrawState state);
+    bool RowMultiSelected() const;
+    bool CellEditorAllowed();
+    void EditLinkActive(bool active);
+    void EditDataChanged();
+    bool EditFocusInside() const;
+    bool WriteBackOnExit();
+    void HideHostedControl();
+    void EditRecordChanged(TField* field);
+    void WriteEditText();
+    void WriteBackEdit();
+    void TakeOverHostedControls();
+    void ConfirmDelete();
+    void CancelEdit();
+    void MultiSelectClick(TShiftState shift, int oldRow);
+    void DrawCheckBox(TField* field, const std::string& params, int dataCol, const TRect& rect, TGridDrawState state);
+    void DrawPicture(TField* field, const std::string& params, const TRect& rect, TGridDrawState state);
+    void DrawImageIndex(TField* field, const std::string& params, const TRect& rect, TGridDrawState state);
+    bool CellHighlighted(TGridDrawState state) const;
+    void ShowHostedControl(TWinControl* control, TField* field, const TRect& rect);
+    TWinControl* HostedControlFor(TField* field, const std::string& type, const std::string& params);
+    struct EditStateDeleter {
+        void operator()(TpkGridEditState* state) const;
+    };
+    // Made on first use, so that the grid's constructor needs nothing of it.
+    TpkGridEditState& EditState() const;
+    mutable std::unique_ptr<TpkGridEditState, EditStateDeleter> edit_;
+    // ---- end of cell editing ----
+
 protected:
     friend class TpkGridDataLink;
     // Link notifications.
@@ -294,7 +381,6 @@ protected:
     void Paint() override;
     bool BeginColumnDrag(int& origin, int& destination, TPoint mousePt) override;
     bool EndColumnDrag(int& origin, int& destination, TPoint mousePt) override;
-    void Notification(TComponent* component, TOperation operation) override;
     // The grid has a parent to show in (the layout is not computed before).
     bool WindowPresent() const { return Parent() != nullptr && !Destroying(); }
     bool firstWindow_ = true;  // the window has not been shown in a parent yet
@@ -319,7 +405,6 @@ private:
     static void AcquireGlyphs();
     static void ReleaseGlyphs();
     void DrawCellEdge(const TRect& rect, bool fixed);
-    std::string CellText(TField& f);
     void UpdateCellHint(int x, int y);
     void CloseCellHint();
     void StartColumnDrag(int x);
@@ -354,7 +439,6 @@ private:
     TColor footerColor_ = clBtnFace;
     TColor footerCellColor_ = clBtnFace;
     int footerHeight_ = 0;
-    TImageList* imageList_ = nullptr;
     TImageList* titleImageList_ = nullptr;
 
     std::unique_ptr<TpkGridHintWindow> hintWindow_;
@@ -412,3 +496,6 @@ private:
 
 // Registers TpkDBGrid and its published properties with the form reader (idempotent).
 void RegisterDataGridClasses();
+// The cell-editing properties (EditControlOptions, MemoAttributes, MultiSelectOptions); RegisterDataGridClasses
+// calls it.
+void RegisterGridEditProperties();

@@ -61,7 +61,7 @@ void TpkCustomDBGrid::UpdateCellHint(int x, int y) {
     std::string text;
     {
         TpkActiveRecordRestore slot(link_, dataRow);
-        text = CellText(*f);
+        text = GridCellText(*f);
     }
     const TRect rect = CellRect(cell.X, cell.Y);
     if (rect.IsEmpty() || text.empty()) return;

@@ -50,11 +50,6 @@ unsigned AlignFlags(TAlignment a) {
 
 }  // namespace
 
-std::string TpkCustomDBGrid::CellText(TField& f) {
-    if (f.DataType() == ftMemo) return "(Memo)";
-    return f.DisplayText();
-}
-
 void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawState state) {
     TCanvas& c = Canvas();
     TRect rect = cell;
@@ -63,6 +58,7 @@ void TpkCustomDBGrid::DrawCell(int col, int row, const TRect& cell, TGridDrawSta
     c.Font().Assign(fixed ? titleFont_ : Font());
     c.Brush().SetStyle(bsSolid);
     c.Brush().SetColor(fixed ? titleColor_ : Color());
+    if (DrawControlCell(col, row, rect, state)) return;  // check boxes, pictures, images
     const int dataCol = col - indicatorOffset_;
     const int dataRow = row - titleOffset_;
     if (dataRow < 0) {
@@ -183,8 +179,8 @@ void TpkCustomDBGrid::DrawDataCell(int dataCol, int dataRow, const TRect& rect, 
     }
     TpkActiveRecordRestore restore(link_, dataRow);
     TField* f = ColumnField(dataCol);
-    std::string text = f ? CellText(*f) : std::string();
-    bool highlight = state.Contains(gdSelected) && (Focused() || options_.Contains(dgAlwaysShowSelection));
+    std::string text = f ? GridCellText(*f) : std::string();
+    bool highlight = CellHighlighted(state);
     if (highlight) {
         c.Brush().SetColor(clHighlight);
         c.Font().SetColor(clHighlightText);

@@ -84,4 +84,5 @@ void RegisterDataGridClasses() {
     r.RegisterEvent<TpkDBGrid, void(TComponent&)>(g, "OnColEnter", &TpkDBGrid::OnColEnter);
     r.RegisterEvent<TpkDBGrid, void(TComponent&)>(g, "OnColExit", &TpkDBGrid::OnColExit);
     r.RegisterEvent<TpkDBGrid, void(TComponent&)>(g, "OnTopRowChanged", &TpkDBGrid::OnTopRowChanged);
+    RegisterGridEditProperties();
 }

@@ -7,87 +7,50 @@
 
 #include "framework/window/grids.h"
 #include "qt/control_widget.h"
+#include "qt/edit_events.h"
 #include "qt/qt_convert.h"
 
 namespace {
 
-// Keys and focus of the Qt editor go through the TInplaceEdit's steps first.
-class EditFilter : public QObject {
-public:
-    explicit EditFilter(TInplaceEdit* owner) : owner_(owner) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::KeyPress: {
-                auto* ke = static_cast<QKeyEvent*>(event);
-                TKey key = qtconv::VirtualKey(*ke);
-                TShiftState shift = qtconv::ShiftState(ke->modifiers(), Qt::NoButton);
-                if (ke->key() == Qt::Key_Backtab) shift.Include(ssShift);
-                if (key != 0) {
-                    RunGuarded([&] { owner_->KeyDown(key, shift); });
-                    if (key == 0) return true;
-                }
-                char ch = 0;
-                switch (ke->key()) {
-                    case Qt::Key_Return: case Qt::Key_Enter: ch = '\r'; break;
-                    case Qt::Key_Escape: ch = 27; break;
-                    case Qt::Key_Tab: case Qt::Key_Backtab: ch = '\t'; break;
-                    case Qt::Key_Backspace: ch = '\b'; break;
-                    default: {
-                        std::string ansi = qtconv::FromQString(ke->text());
-                        if (ansi.size() == 1) ch = ansi[0];
-                    }
-                }
-                if (ch == 0) return false;
-                char original = ch;
-                RunGuarded([&] { owner_->KeyPress(ch); });
-                if (ch == 0) return true;
-                if (ch != original) {
-                    owner_->TypeChar(ch);
-                    return true;
-                }
-                return false;
+// Keys and focus of the Qt editor go through the TInplaceEdit's steps first; Enter, Escape, Tab and Backspace
+// reach KeyPress as their characters, and a character KeyPress replaces is typed instead.
+std::unique_ptr<editevents::Filter> MakeFilter(TInplaceEdit* owner) {
+    return std::make_unique<editevents::Filter>(owner, [owner](QKeyEvent* ke) {
+        char ch = 0;
+        switch (ke->key()) {
+            case Qt::Key_Return: case Qt::Key_Enter: ch = '\r'; break;
+            case Qt::Key_Escape: ch = 27; break;
+            case Qt::Key_Tab: case Qt::Key_Backtab: ch = '\t'; break;
+            case Qt::Key_Backspace: ch = '\b'; break;
+            default: {
+                std::string ansi = qtconv::FromQString(ke->text());
+                if (ansi.size() == 1) ch = ansi[0];
             }
-            case QEvent::KeyRelease: {
-                auto* ke = static_cast<QKeyEvent*>(event);
-                TKey key = qtconv::VirtualKey(*ke);
-                TShiftState shift = qtconv::ShiftState(ke->modifiers(), Qt::NoButton);
-                if (key != 0) RunGuarded([&] { owner_->KeyUp(key, shift); });
-                return key == 0;
-            }
-            case QEvent::FocusIn:
-            case QEvent::FocusOut: {
-                auto* fe = static_cast<QFocusEvent*>(event);
-                if (fe->reason() == Qt::ActiveWindowFocusReason || fe->reason() == Qt::PopupFocusReason) break;
-                bool in = event->type() == QEvent::FocusIn;
-                RunGuarded([&] {
-                    if (in) TControlBridge::DoEnter(*owner_);
-                    else TControlBridge::DoExit(*owner_);
-                });
-                break;
-            }
-            default: break;
         }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TInplaceEdit* owner_;
-};
+        if (ch == 0) return false;
+        const char original = ch;
+        RunGuarded([&] { owner->KeyPress(ch); });
+        if (ch == 0) return true;
+        if (ch != original) {
+            owner->TypeChar(ch);
+            return true;
+        }
+        return false;
+    });
+}
 
 }  // namespace
 
 struct TInplaceEdit::EditImpl {
     QLineEdit* line = nullptr;      // single-line editor
     QPlainTextEdit* text = nullptr; // multi-line editor
-    std::unique_ptr<EditFilter> filter;
+    std::unique_ptr<editevents::Filter> filter;
     QWidget* Widget() const { return line ? static_cast<QWidget*>(line) : static_cast<QWidget*>(text); }
 };
 
 TInplaceEdit::TInplaceEdit(TCustomGrid* grid)
     : TWinControl(grid), grid_(grid), edit_(std::make_unique<EditImpl>()) {
-    edit_->filter = std::make_unique<EditFilter>(this);
+    edit_->filter = MakeFilter(this);
     SetVisible(false);
     SetParentFont(true);
     SetColor(grid->Color());
