@@ -29,7 +29,7 @@ public:
         t->OpenIndexes(indexes_);
         t->UseTag(tag_, false);
         if (!filter_.empty()) {
-            t->SetFilter(filter_, false, false);
+            t->SetFilter(ToTable(filter_), false, false);
             t->SetFilterActive(true);
         }
         t->SetReadAhead(t->MasterTag() == nullptr);
