@@ -70,6 +70,14 @@ std::string Command::ShowTypedNames(std::string message) const {
     };
     for (const std::string& name : typed) {
         add(os::AbsolutePath(name), name);
+        // The table's memo file sits beside it under the same name.
+        const std::string extension = filename::Extension(name);
+        if (!extension.empty()) {
+            const std::string stem = name.substr(0, name.size() - extension.size());
+            const bool lower = os::UpperCase(extension) != extension;
+            for (const std::string memo : {".DBT", ".FPT"})
+                add(os::AbsolutePath(stem + memo), stem + (lower ? os::LowerCase(memo) : memo));
+        }
         if (filename::NameStart(name) == 0)
             for (const std::string& other : typed) {
                 const std::string folder = os::AbsolutePath(other);
