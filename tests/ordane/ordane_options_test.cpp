@@ -149,3 +149,31 @@ TEST(OrdaneOptions, HelpGivesExitCodesAndExamples) {
 }
 
 }  // namespace
+
+namespace {
+
+// Verify compares each record's key with the tag's entries: a record changed behind the index's back shows as a
+// record missing at its key and an entry holding a key its record does not give.
+TEST(OrdaneVerify, FindsEntriesThatNoLongerMatchTheirRecords) {
+    TempDir dir;
+    const std::string table = MakeNames(dir), ndx = dir.File("by_name.ndx"), unique = dir.File("n.ndx");
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --key NAME").status, 0);
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(unique) + " --key N --unique").status, 0);
+    Result sound = Ordane("verify " + Quote(table) + " --index " + Quote(ndx) + " --index " + Quote(unique));
+    EXPECT_EQ(sound.status, 0) << sound.out;
+
+    const Json info = Json::parse(Ordane("info " + Quote(table)).out);
+    std::vector<uint8_t> bytes = ReadFileBytes(table);
+    const size_t second = info["header_length"].get<size_t>() + info["record_length"].get<size_t>() + 1;
+    bytes[second] = 'z';  // "apple" becomes "zpple"
+    WriteFileBytes(table, bytes);
+    Result stale = Ordane("verify " + Quote(table) + " --index " + Quote(ndx));
+    EXPECT_EQ(stale.status, 3);
+    const Json problems = Lines(stale.out).at(0)["problems"];
+    EXPECT_EQ(problems, Json::parse(R"(["the entry of record 2 holds a key the record does not give",
+                                       "record 2 is not found at its key"])"))
+        << stale.out;
+    EXPECT_EQ(Ordane("verify " + Quote(table) + " --index " + Quote(unique)).status, 0);
+}
+
+}  // namespace
