@@ -22,9 +22,15 @@ std::unique_ptr<DVobjIndexFile> CreateNdx(TdvIndexOwner* owner, bool shared, con
     return std::make_unique<DVobjNDXFile>(owner, true, true, false, shared, fileName);
 }
 
+// An NDX file holds one tag; its header keeps a unique flag, but no descending order and no FOR condition.
+TdvIndexCapabilities NdxCapabilities() {
+    TdvIndexCapabilities can;
+    can.unique = true;
+    return can;
+}
+
 std::map<std::string, Format>& Formats() {
-    static std::map<std::string, Format> formats{
-        {".NDX", Format{&OpenNdx, &CreateNdx, TdvIndexCapabilities{false, true, false, false}}}};
+    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx, NdxCapabilities()}}};
     return formats;
 }
 
