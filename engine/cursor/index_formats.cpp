@@ -10,6 +10,7 @@ namespace {
 struct Format {
     TdvIndexOpener opener = nullptr;
     TdvIndexCreator creator = nullptr;
+    TdvIndexCapabilities capabilities;
 };
 
 std::unique_ptr<DVobjIndexFile> OpenNdx(TdvIndexOwner* owner, bool readOnly, bool shared,
@@ -21,8 +22,15 @@ std::unique_ptr<DVobjIndexFile> CreateNdx(TdvIndexOwner* owner, bool shared, con
     return std::make_unique<DVobjNDXFile>(owner, true, true, false, shared, fileName);
 }
 
+// An NDX file holds one tag; its header keeps a unique flag, but no descending order and no FOR condition.
+TdvIndexCapabilities NdxCapabilities() {
+    TdvIndexCapabilities can;
+    can.unique = true;
+    return can;
+}
+
 std::map<std::string, Format>& Formats() {
-    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx}}};
+    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx, NdxCapabilities()}}};
     return formats;
 }
 
@@ -33,9 +41,10 @@ const Format* Lookup(std::string_view extension) {
 
 }  // namespace
 
-void TdvIndexFormats::Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator) {
+void TdvIndexFormats::Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator,
+                               TdvIndexCapabilities capabilities) {
     const std::string key = os::UpperCase(extension);
-    if (opener || creator) Formats()[key] = Format{opener, creator};
+    if (opener || creator) Formats()[key] = Format{opener, creator, capabilities};
     else Formats().erase(key);
 }
 
@@ -47,6 +56,11 @@ TdvIndexOpener TdvIndexFormats::Find(std::string_view extension) {
 TdvIndexCreator TdvIndexFormats::FindCreator(std::string_view extension) {
     const Format* f = Lookup(extension);
     return f ? f->creator : nullptr;
+}
+
+TdvIndexCapabilities TdvIndexFormats::Capabilities(std::string_view extension) {
+    const Format* f = Lookup(extension);
+    return f ? f->capabilities : TdvIndexCapabilities{};
 }
 
 std::vector<std::string> TdvIndexFormats::BuildableExtensions() {

@@ -18,11 +18,22 @@ using TdvIndexOpener = std::unique_ptr<DVobjIndexFile> (*)(TdvIndexOwner* owner,
 using TdvIndexCreator = std::unique_ptr<DVobjIndexFile> (*)(TdvIndexOwner* owner, bool shared,
                                                            const std::string& fileName);
 
+// What a format's tags can keep beyond a key expression; a format registered without saying keeps none of it.
+struct TdvIndexCapabilities {
+    bool multipleTags = false;  // a file holds several named tags; else its one tag is named after the file
+    bool unique = false;        // a tag can keep one entry per key
+    bool descending = false;    // a tag can order its keys from high to low
+    bool forCondition = false;  // a tag can keep only the records a FOR condition admits
+};
+
 class TdvIndexFormats {
 public:
     // Makes opener and creator the format of the extension (with its dot, case ignored); both nullptr remove it.
     // A format without a creator can be read but not built.
-    static void Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator = nullptr);
+    static void Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator = nullptr,
+                         TdvIndexCapabilities capabilities = {});
+    // What the format of the extension can keep; none of it for an extension no format has.
+    static TdvIndexCapabilities Capabilities(std::string_view extension);
     // The opener of the extension, nullptr when no format has it. ".NDX" is registered from the start.
     static TdvIndexOpener Find(std::string_view extension);
     // The creator of the extension, nullptr when no format builds such files.

@@ -1,5 +1,7 @@
 #include "engine/index/sort_pages.h"
 
+#include <utility>
+
 #include "engine/index/index_file.h"
 #include "engine/index/index_key.h"
 #include "engine/index/index_owner.h"
@@ -19,8 +21,10 @@ TdvSortPages::Level& TdvSortPages::At(size_t level) {
     if (level >= kMaxLevels) file_->ReportError(idxerr::kTooDeep, idxsub::kBuild, file_->FileName());
     while (levels_.size() <= level) {
         Level fresh;
-        fresh.entries = std::make_unique<DVobjIndexKey>(tag_, nullptr);
-        fresh.entries->Resize(codec_.PageCapacity());
+        for (auto* page : {&fresh.entries, &fresh.held}) {
+            *page = std::make_unique<DVobjIndexKey>(tag_, nullptr);
+            (*page)->Resize(codec_.PageCapacity());
+        }
         levels_.push_back(std::move(fresh));
     }
     return levels_[level];
@@ -36,24 +40,37 @@ void TdvSortPages::AddEntry(size_t level, const DVobjIndexKeyData& key, int32_t 
 }
 
 void TdvSortPages::Filled(size_t level) {
-    if (++levels_[level].count == codec_.PageCapacity()) FlushLevel(level);
+    Level& l = levels_[level];
+    if (++l.count < codec_.PageCapacity()) return;
+    if (l.holding) WriteAndPassUp(level, *levels_[level].held, codec_.PageCapacity());
+    // The level vector may have grown: take the level again.
+    Level& now = levels_[level];
+    std::swap(now.entries, now.held);
+    now.holding = true;
+    now.count = 0;
 }
 
-int32_t TdvSortPages::WriteLevel(size_t level) {
-    Level& l = levels_[level];
-    const TdvByteView bytes = codec_.Encode(*l.entries, 0, l.count, level > 0);
+int32_t TdvSortPages::WritePage(size_t level, const DVobjIndexKey& page, int32_t count) {
+    const TdvByteView bytes = codec_.Encode(page, 0, count, level > 0);
     const int32_t block = file_->AllocatePage();
     file_->WritePage(block, bytes.Data(), codec_.PageSize());
     return block;
 }
 
-void TdvSortPages::FlushLevel(size_t level) {
-    const int32_t block = WriteLevel(level);
-    Level& l = levels_[level];
-    // The entry objects stay untouched until this level fills again, after the key went up.
-    const DVobjIndexKeyData& last = *l.entries->Entry(l.count - 1);
-    l.count = 0;
-    AddEntry(level + 1, last, block);
+void TdvSortPages::WriteAndPassUp(size_t level, const DVobjIndexKey& page, int32_t count) {
+    const int32_t block = WritePage(level, page, count);
+    // The key is copied into the level above before this level's entries are reused.
+    AddEntry(level + 1, *page.Entry(count - 1), block);
+}
+
+int32_t TdvSortPages::ShareWithHeld(Level& l) {
+    const int32_t total = codec_.PageCapacity() + l.count;
+    const int32_t keep = total - total / 2;
+    const int32_t move = codec_.PageCapacity() - keep;
+    for (int32_t i = l.count - 1; i >= 0; --i) l.entries->Entry(i + move)->CopyFrom(*l.entries->Entry(i));
+    for (int32_t i = 0; i < move; ++i) l.entries->Entry(i)->CopyFrom(*l.held->Entry(keep + i));
+    l.count += move;
+    return keep;
 }
 
 int32_t TdvSortPages::WritePages(TdvIndexOwner* progress) {
@@ -74,16 +91,19 @@ int32_t TdvSortPages::WritePages(TdvIndexOwner* progress) {
     }
     int32_t root = 0;
     for (size_t level = 0; level < levels_.size(); ++level) {
-        const Level& l = levels_[level];
-        const bool top = level + 1 == levels_.size();
-        if (l.count == 0 && !(top && level == 0)) continue;
-        if (top) {
-            // A top level holding a single pointer adds nothing: its child is the root.
+        Level& l = levels_[level];
+        if (!l.holding) {
+            // A level that never filled a page passed nothing up: it is the top, and its page the root. A top
+            // level holding a single pointer adds nothing: its child is the root.
             if (level > 0 && l.count == 1) root = l.entries->Entry(0)->Target;
-            else root = WriteLevel(level);
+            else root = WritePage(level, *l.entries, l.count);
             break;
         }
-        FlushLevel(level);
+        int32_t heldCount = codec_.PageCapacity();
+        if (l.count > 0 && 2 * l.count < codec_.PageCapacity()) heldCount = ShareWithHeld(l);
+        const int32_t last = l.count;
+        WriteAndPassUp(level, *levels_[level].held, heldCount);
+        if (last > 0) WriteAndPassUp(level, *levels_[level].entries, last);
     }
     if (progress) progress->StatusUpdate(0, 0, 0);
     return root;

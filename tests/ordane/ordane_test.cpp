@@ -5,45 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "ordane_run.h"
 #include "process.h"
 #include "temp_dir.h"
 
 namespace {
 
-using Json = nlohmann::json;
-
-struct Result {
-    int status = -1;
-    std::string out;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs the tool with the arguments; standard error is kept apart in err when given.
-Result Ordane(const std::string& args, std::string* err = nullptr) {
-    TempDir scratch;
-    std::string errFile = scratch.File("stderr");
-    Result r;
-    r.out = RunCommand(Quote(ORDANE_PATH) + " " + args + " 2>" + Quote(errFile), &r.status);
-    if (err) {
-        std::ifstream in(errFile);
-        *err = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    return r;
-}
-
-std::vector<Json> Lines(const std::string& out) {
-    std::vector<Json> lines;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line))
-        if (!line.empty()) lines.push_back(Json::parse(line));
-    return lines;
-}
+using namespace ordane_test;
 
 TEST(OrdaneTool, ExitCodesAndMessages) {
     std::string err;
@@ -194,9 +162,9 @@ TEST(OrdaneTool, DumpTakesMemoFieldsAsTheFieldLayerDoes) {
 TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
     TempDir dir;
     std::string table = dir.File("shared.dbf");
-    std::string ndx = dir.File("WHO.NDX");
+    std::string ndx = dir.File("who_n.ndx");
     ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0x03 --fields 'WHO C(2); N N(5)'").status, 0);
-    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --tag WHO --key 'WHO+STR(N,5)'").status, 0);
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --key 'WHO+STR(N,5)'").status, 0);
     const int kProcesses = 3, kRecords = 400;
     for (int p = 0; p < kProcesses; ++p) {
         std::ofstream csv(dir.File("p" + std::to_string(p) + ".csv"));
@@ -230,14 +198,14 @@ TEST(OrdaneTool, ConcurrentImportsLoseNothing) {
 // Index commands over a table the tool builds: build, order, seek, keys, upkeep on import, verify, reindex.
 TEST(OrdaneTool, IndexCommandsBuildSeekWalkAndVerify) {
     TempDir dir;
-    std::string table = dir.File("t.dbf"), ndx = dir.File("NAME.NDX"), num = dir.File("N.NDX");
+    std::string table = dir.File("t.dbf"), ndx = dir.File("by_name.ndx"), num = dir.File("num.ndx");
     ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0x03 --fields 'NAME C(10); N N(5); D D'").status, 0);
     std::ofstream(dir.File("a.csv")) << "NAME,N,D\npear,3,2020-01-03\napple,1,2020-01-01\nfig,2,\n";
     ASSERT_EQ(Ordane("import " + Quote(table) + " --from " + Quote(dir.File("a.csv"))).status, 0);
     std::string err;
-    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --tag NAME --key 'UPPER(NAME)'", &err).status,
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(ndx) + " --key 'UPPER(NAME)'", &err).status,
               0) << err;
-    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(num) + " --tag N --key N").status, 0);
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(num) + " --tag NUM --key N").status, 0);
     EXPECT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(dir.File("x.cdx")) + " --tag X --key N", &err).status, 2);
     EXPECT_EQ(Ordane("index " + Quote(table) + " --create " + Quote(dir.File("y.ndx")) + " --tag Y --key 'NOPE+1'", &err).status, 1);
 
@@ -254,8 +222,8 @@ TEST(OrdaneTool, IndexCommandsBuildSeekWalkAndVerify) {
         return joined;
     };
     EXPECT_EQ(names(""), "pear apple fig banana ");
-    EXPECT_EQ(names("--index " + Quote(ndx) + " --tag NAME"), "apple banana fig pear ");
-    EXPECT_EQ(names("--index " + Quote(num) + " --tag N --filter 'N > 1'"), "fig pear banana ");
+    EXPECT_EQ(names("--index " + Quote(ndx) + " --tag by_name"), "apple banana fig pear ");
+    EXPECT_EQ(names("--index " + Quote(num) + " --tag NUM --filter 'N > 1'"), "fig pear banana ");
     EXPECT_EQ(Ordane("dump " + Quote(table) + " --index " + Quote(ndx) + " --tag NOSUCH", &err).status, 1);
     EXPECT_NE(err.find("Cannot find index tag NOSUCH"), std::string::npos) << err;
     EXPECT_EQ(Ordane("dump " + Quote(table) + " --filter 'N +'", &err).status, 1);
@@ -274,7 +242,7 @@ TEST(OrdaneTool, IndexCommandsBuildSeekWalkAndVerify) {
 
     Result verified = Ordane("verify " + Quote(table) + " --index " + Quote(ndx) + " --index " + Quote(num));
     EXPECT_EQ(verified.status, 0) << verified.out;
-    EXPECT_EQ(Lines(verified.out)[0], Json::parse(R"({"tag":"NAME","keys":4,"ok":true,"problems":[]})"));
+    EXPECT_EQ(Lines(verified.out)[0], Json::parse(R"({"tag":"BY_NAME","keys":4,"ok":true,"problems":[]})"));
 
     // A record appended behind the index's back is reported, and a rebuild mends it.
     ASSERT_EQ(Ordane("import " + Quote(table) + " --from " + Quote(dir.File("b.csv"))).status, 0);

@@ -40,7 +40,7 @@ TdvNewField ParseField(const std::string& text) {
 class CreateCommand : public Command {
 public:
     void Configure(CLI::App& app) override {
-        AddSubcommand(app, "create", "Create a new, empty table (and its memo file)");
+        AddSubcommand(app, "create", "Create a new, empty table (and its memo file), encrypted when given a password");
         sub_->add_option("TABLE", table_, "The table file to create")->required();
         sub_->add_option("--version", version_, "Version byte: 0x03, 0x83, 0x8B, 0xF5 or 0x30")->required();
         sub_->add_option("--fields", fields_, "Fields, as \"NAME C(55); N N(8,2); D D; L L; M M\"")->required();
@@ -55,7 +55,9 @@ public:
         std::vector<TdvNewField> fields;
         for (const std::string& part : textutil::SplitNames(fields_)) fields.push_back(ParseField(part));
         if (fields.empty()) throw UsageError("--fields names no field");
+        const std::string password = Password();
         CreateTable(table_, static_cast<uint8_t>(version), fields, blockSize_);
+        if (!password.empty()) ToolTable(table_, "", true, false).ChangePassword(password);
         return kExitOk;
     }
 

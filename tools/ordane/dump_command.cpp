@@ -1,10 +1,8 @@
 // ordane dump TABLE: the visible records in physical or index order, one JSON object per line or as CSV.
 #include <cstdio>
 
-#include "engine/storage/os_services.h"
 #include "tools/ordane/command.h"
-#include "tools/ordane/csv.h"
-#include "tools/ordane/field_text.h"
+#include "tools/ordane/record_writer.h"
 
 namespace ordane {
 namespace {
@@ -29,30 +27,17 @@ public:
         t->OpenIndexes(indexes_);
         t->UseTag(tag_, false);
         if (!filter_.empty()) {
-            t->SetFilter(filter_, false, false);
+            t->SetFilter(ToTable(filter_), false, false);
             t->SetFilterActive(true);
         }
         t->SetReadAhead(t->MasterTag() == nullptr);
-        const auto& fields = t->Fields();
-        const bool csv = format_ == "csv";
-        if (csv) {
-            std::string header;
-            for (size_t i = 0; i < fields.size(); ++i)
-                header += (i ? "," : "") + CsvQuote(os::ToUtf8(fields[i].name, codePage_));
-            std::printf("%s\r\n", header.c_str());
-        }
+        RecordWriter writer(*t, codePage_, raw_, format_ == "csv", stdout);
+        writer.WriteHeader();
         t->progress.Start("dump", t->RecordCount());
         int64_t shown = 0;
         for (t->GetRecord(recreq::kFirst); !t->Eof(); t->GetRecord(recreq::kNext)) {
             t->progress.Step(++shown);
-            if (csv) {
-                std::string line;
-                for (size_t i = 0; i < fields.size(); ++i)
-                    line += (i ? "," : "") + CsvQuote(CsvText(FieldValue(*t, fields[i], codePage_, raw_)));
-                std::printf("%s\r\n", line.c_str());
-            } else {
-                std::printf("%s\n", RecordJson(*t, codePage_, raw_).dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
-            }
+            writer.WriteRecord();
         }
         t->progress.Finish();
         return kExitOk;

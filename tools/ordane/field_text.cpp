@@ -12,6 +12,7 @@
 #include "engine/storage/os_services.h"
 #include "engine/storage/trim_split.h"
 #include "tools/ordane/command.h"
+#include "tools/ordane/user_text.h"
 
 namespace ordane {
 namespace {
@@ -159,7 +160,7 @@ void StoreValue(DVO_dBaseFld& t, const TdvFieldDesc& f, const Json& value, int c
     }
     if (t.IsMemoField(f)) {
         if (!value.is_string()) BadValue(f, value);
-        std::string bytes = f.type == 'M' ? os::FromUtf8(text, codePage) : Base64Decode(text);
+        std::string bytes = f.type == 'M' ? TableText(text, codePage) : Base64Decode(text);
         t.MemoWrite(f.number, bytes.data(), static_cast<int32_t>(bytes.size()));
         return;
     }
@@ -208,7 +209,7 @@ void StoreValue(DVO_dBaseFld& t, const TdvFieldDesc& f, const Json& value, int c
             return;
         }
         default: {
-            std::string stored = value.is_string() ? os::FromUtf8(text, codePage) : value.dump();
+            std::string stored = value.is_string() ? TableText(text, codePage) : value.dump();
             if (static_cast<int32_t>(stored.size()) > f.length) BadValue(f, value);
             t.FieldPut(f.number, stored);
         }

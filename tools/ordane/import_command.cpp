@@ -38,7 +38,7 @@ public:
             if (!reader.Next(header)) return kExitOk;
             std::vector<const TdvFieldDesc*> targets;
             for (const std::string& name : header) {
-                int32_t n = t.FieldNumber(os::FromUtf8(name, codePage_));
+                int32_t n = t.FieldNumber(ToTable(name));
                 if (n == 0) throw UsageError("the table has no field " + name);
                 targets.push_back(&t.Fields()[static_cast<size_t>(n - 1)]);
             }
@@ -66,7 +66,7 @@ public:
                 const Json& values = record.contains("fields") ? record["fields"] : record;
                 t.BlankRecord();
                 for (auto it = values.begin(); it != values.end(); ++it) {
-                    int32_t n = t.FieldNumber(os::FromUtf8(it.key(), codePage_));
+                    int32_t n = t.FieldNumber(ToTable(it.key()));
                     if (n == 0) throw UsageError("the table has no field " + it.key());
                     StoreValue(t, t.Fields()[static_cast<size_t>(n - 1)], it.value(), codePage_);
                 }

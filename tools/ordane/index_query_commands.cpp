@@ -69,7 +69,7 @@ public:
         if (tag->KeyType() == 'D' && key.size() == 10 && key[4] == '-' && key[7] == '-')
             key = key.substr(0, 4) + key.substr(5, 2) + key.substr(8, 2);
         else if (tag->KeyType() != 'N' && tag->KeyType() != 'D')
-            key = os::FromUtf8(key, codePage_);
+            key = ToTable(key);
         if (!t->FindKey(key)) {
             std::fprintf(stderr, "not found\n");
             return kExitEngine;

@@ -1,5 +1,9 @@
 #include "tools/ordane/tool_table.h"
 
+#include <stdexcept>
+
+#include "engine/cursor/file_names.h"
+#include "engine/cursor/index_formats.h"
 #include "engine/index/index_file.h"
 #include "engine/index/index_tag.h"
 #include "engine/storage/os_services.h"
@@ -22,7 +26,14 @@ void ToolTable::StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) {
 }
 
 void ToolTable::OpenIndexes(const std::vector<std::string>& files) {
-    for (const std::string& file : files) OpenIndexFile(file);
+    for (const std::string& file : files) {
+        // The registry decides: an extension no format reads is named as such, not as a missing file.
+        std::string extension = filename::Extension(file);
+        if (extension.empty()) extension = TdvIndexFormats::DefaultExtension();
+        if (!TdvIndexFormats::Find(extension))
+            throw std::runtime_error("index format not supported: " + os::UpperCase(extension));
+        OpenIndexFile(file);
+    }
 }
 
 DVobjIndexTag* ToolTable::FindTag(const std::string& name) const {

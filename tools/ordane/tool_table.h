@@ -17,7 +17,8 @@ public:
     // Index builds report (-1, phase, total) at the start, (phase, n, 0) per step and (0, 0, 0) at the end.
     void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) override;
 
-    // Opens every named index file; an error is the engine's.
+    // Opens every named index file; an error is the engine's, or "index format not supported: .EXT" for an
+    // extension no registered format reads.
     void OpenIndexes(const std::vector<std::string>& files);
     // The named tag, or the first tag of the open index files when name is empty; nullptr without any.
     DVobjIndexTag* FindTag(const std::string& name) const;
