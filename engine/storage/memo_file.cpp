@@ -346,9 +346,22 @@ void DVobjMemo4::ReserveBlocks(int32_t length) {
 }
 
 void DVobjMemo4::FreeBlocks(int32_t block) {
-    const uint64_t at = BlockOffset(block, FileSize());
+    const int64_t fileSize = FileSize();
+    const uint64_t at = BlockOffset(block, fileSize);
     ReadImage(at, memoblock::kHeaderSize);
-    const uint32_t run = static_cast<uint32_t>(CeilDiv(StoredLength(), blockSize_));
+    uint32_t run = static_cast<uint32_t>(CeilDiv(StoredLength(), blockSize_));
+    // Some writers place the next memo in the block that the last byte of a memo spills into. Freeing that
+    // block would hand another memo's header out as free space: the run ends before a block that starts a memo.
+    for (uint32_t i = 1; i < run; ++i) {
+        const uint64_t next = at + uint64_t{i} * static_cast<uint64_t>(blockSize_);
+        if (next + memoblock::kHeaderSize > static_cast<uint64_t>(fileSize)) break;
+        ReadImage(next, memoblock::kHeaderSize);
+        const TdvByteView header = ImageAsRead(subcode::kMemoFormat);
+        if (header.U16LE(memoblock::kDb4Mark) == kDb4InUse && header.U16LE(memoblock::kDb4DataOffset) == kBlockHeaderSize) {
+            run = i;
+            break;
+        }
+    }
     // The freed run goes to the head of the chain: it links to the old head, the header to it.
     std::array<uint8_t, memoblock::kHeaderSize> headBytes{}, nodeBytes{};
     ReadAt(0, headBytes.data(), static_cast<int32_t>(headBytes.size()));
