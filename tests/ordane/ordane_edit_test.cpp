@@ -167,6 +167,34 @@ TEST(OrdaneEdit, DeleteRecallReplaceAndPackOverPeerTables) {
     }
 }
 
+// Edits over a peer table keep its peer-made indexes in step, the unique one included: a record that gave its
+// key up hands the key's entry to another record that still holds it. Pack rebuilds them all.
+TEST(OrdaneEdit, EditsKeepPeerIndexesInStep) {
+    if (!FixturesAvailable()) GTEST_SKIP() << "fixtures folder not found: " << FixturesDir();
+    TempDir dir;
+    std::string indexes;
+    for (const char* file : {"PEOPLE.DBF", "LNAME.NDX", "AMOUNT.NDX", "BORN.NDX", "ULNAME.NDX"}) {
+        const std::string copy = dir.CopyFixture(std::string("peer/xbase64/ndx_people/") + file);
+        if (std::string(file).ends_with(".NDX")) indexes += " --index " + Quote(copy);
+    }
+    const std::string table = dir.File("PEOPLE.DBF");
+    const std::string commands[] = {
+        "delete " + Quote(table) + indexes + " --filter 'AMOUNT < 0'",
+        "replace " + Quote(table) + indexes + " --set 'LNAME=\"A\"+LNAME' --set 'AMOUNT=0-AMOUNT' --filter 'MOD(SEQ, 3) = 0'",
+        "replace " + Quote(table) + indexes + " --set 'LNAME=SUBSTR(LNAME, 2)' --filter 'LEFT(LNAME, 1) = \"A\"'",
+        "recall " + Quote(table) + indexes + " --filter 'MOD(SEQ, 2) = 0'",
+        "pack " + Quote(table) + indexes,
+    };
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        Result r = Ordane(command);
+        ASSERT_EQ(r.status, 0) << r.err;
+        Result verified = Ordane("verify " + Quote(table) + indexes);
+        EXPECT_EQ(verified.status, 0) << verified.out;
+        EXPECT_EQ(OracleWalk(dir.File("LNAME.NDX")).size(), Dump(table).size());
+    }
+}
+
 // Pack copies each memo as stored: a FoxPro picture block keeps its block type, and the blocks follow record order.
 TEST(OrdaneEdit, PackKeepsMemoBlocksAsStoredInRecordOrder) {
     if (!FixturesAvailable()) GTEST_SKIP() << "fixtures folder not found: " << FixturesDir();

@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "engine/cursor/table_expression.h"
+#include "engine/index/index_file.h"
+#include "engine/index/index_tag.h"
 #include "engine/expr/exp_value.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/lock_layout.h"
@@ -248,10 +250,69 @@ private:
     }
 
     void Change(ToolTable& t, int32_t r) override {
+        std::vector<UniqueKey> before = UniqueKeys(t);
         // Every expression sees the record as it was read, whatever the others store.
         for (auto& a : assignments_) a->Evaluate();
         for (auto& a : assignments_) a->Store(t);
         t.PutRecord(r);
+        if (before.empty()) return;
+        bool moved = false;
+        for (UniqueKey& old : before) {
+            DVobjIndexKeyData now(256);
+            if (!KeyOf(*old.tag, now) || old.tag->CompareKeys(old.key, now, -1) != 0 || old.key.Size() != now.Size())
+                moved = KeepRepresented(t, old, r) || moved;
+        }
+        if (moved) t.GetRecord(r);
+    }
+
+    // A unique tag holds one entry per key, for the first record that has it. When that record's key moves,
+    // the entry goes, and another record holding the old key would be missing from the tag: it gets the entry.
+    struct UniqueKey {
+        DVobjIndexFile* file;  // holds the tag alone, so adding a record's keys to it adds just this one
+        DVobjIndexTag* tag;
+        DVobjIndexKeyData key{256};  // of the record as read; Target -1 seeks any record
+    };
+
+    static bool KeyOf(DVobjIndexTag& tag, DVobjIndexKeyData& key) {
+        if (!tag.ForExpression().empty() && !tag.EvaluateFor()) return false;
+        bool ok = false;
+        if (!tag.EvaluateKey(key, ok) || !ok) return false;
+        tag.ConvertKey(key, true);
+        key.Target = -1;
+        return true;
+    }
+
+    static std::vector<UniqueKey> UniqueKeys(ToolTable& t) {
+        std::vector<UniqueKey> keys;
+        for (int32_t slot = 1; slot <= DVO_dBHandler::kIndexSlots; ++slot) {
+            DVobjIndexFile* file = t.IndexFile(slot);
+            if (!file || file->TagCount() != 1 || !file->TagAt(0)->Unique()) continue;
+            UniqueKey k{file, file->TagAt(0)};
+            if (KeyOf(*k.tag, k.key)) keys.push_back(std::move(k));
+        }
+        return keys;
+    }
+
+    // Gives the old key's entry to the first record that still holds it, if the tag has none; whether the
+    // table was read for it.
+    static bool KeepRepresented(ToolTable& t, UniqueKey& old, int32_t changed) {
+        struct Locked {
+            ToolTable& t;
+            ~Locked() { t.UnlockIndexes(); }
+        };
+        if (!t.LockIndexes()) return false;
+        Locked unlock{t};
+        if (old.tag->SeekNoMove(old.key) > 0) return false;
+        DVobjIndexKeyData key(256);
+        for (int32_t n = 1; n <= t.RecordCount(); ++n) {
+            if (n == changed) continue;
+            t.DVO_dBaseFld::GetRecord(n);
+            if (KeyOf(*old.tag, key) && old.tag->CompareKeys(old.key, key, -1) == 0 && old.key.Size() == key.Size()) {
+                old.file->UpdateKeys(n, true);
+                break;
+            }
+        }
+        return true;
     }
 
     std::vector<std::string> sets_;
