@@ -129,7 +129,7 @@ void TdvPackJournal::Commit() {
     for (const Entry& e : entries_) SyncFolderOf(e.fresh);
     Write(State::Committed);
     // The commit point is behind us: from here on the new set is the table, whatever happens.
-    for (size_t i = entries_.size(); i-- > 0;) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry& e = entries_[(i + 1) % entries_.size()];  // every other file first, the table last
         const int rc = os::ReplaceFile(e.fresh, e.old);
         if (rc != 0 && rc != errcode::kFileNotFound) Fail(rc, subcode::kRename, e.old);
@@ -192,8 +192,8 @@ void TdvPackJournal::Recover(const std::string& tableFileName) {
     os::File freshGuard;
     if (whole && committed && !entries.empty()) {
         freshGuard.Open(entries.front().fresh, os::Access::ReadWrite, os::Share::Exclusive);
-        for (size_t i = entries.size(); i-- > 0;) {
-            const Entry& e = entries[(i + 1) % entries.size()];
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const Entry& e = entries[(i + 1) % entries.size()];  // the table last, as Commit does
             rc = os::ReplaceFile(e.fresh, e.old);
             if (rc != 0 && rc != errcode::kFileNotFound) Fail(rc, subcode::kRename, e.old);
         }

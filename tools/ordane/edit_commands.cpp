@@ -63,13 +63,18 @@ public:
             RecordLockScope unlock(t);
             t.GetRecord(r);  // the record as it is now, under the lock
             if (t.CurrentRecord() != r || !Qualifies(t)) continue;
+            // A failure stops the command; the message names the record and counts what was done before it.
+            auto where = [&](const char* what) {
+                Report(done, locked);
+                return "record " + std::to_string(r) + ": " + what + " (" + std::to_string(done) + " records " +
+                       counted_ + " before it)";
+            };
             try {
                 Change(t, r);
             } catch (const EOrdaneError& e) {
-                Report(done, locked);
-                throw EOrdaneError("record " + std::to_string(r) + ": " + e.what() + " (" + std::to_string(done) +
-                                       " records " + counted_ + " before it)",
-                                   e.Code(), e.SubCode());
+                throw EOrdaneError(where(e.what()), e.Code(), e.SubCode());
+            } catch (const EOrdaneExpression& e) {
+                throw EOrdaneExpression(where(e.what()));
             }
             ++done;
         }
