@@ -552,7 +552,9 @@ TEST_F(MemoTest, CopyMemoAppendsTheStoredBlocksAndEmptyStartsOver) {
                     continue;
                 }
                 EXPECT_GT(copied, previous) << "appended after the memos copied before";
-                if (previous == 0) EXPECT_EQ(copied, target.FirstDataBlock());
+                if (previous == 0) {
+                    EXPECT_EQ(copied, target.FirstDataBlock());
+                }
                 previous = copied;
                 copies.emplace_back(copied, texts[i]);
             }
