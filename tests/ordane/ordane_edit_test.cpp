@@ -438,6 +438,34 @@ TEST(OrdaneEdit, ZapEmptiesTheSetAndBothNeedTheTableAlone) {
     EXPECT_EQ(Ordane("verify " + Quote(table) + " --index " + Quote(ndx)).status, 0);
 }
 
+// An encrypted table is edited and packed with its password: the new set is enciphered with it as well.
+TEST(OrdaneEdit, EditsAndPackKeepAnEncryptedTableEncrypted) {
+    TempDir dir;
+    const std::string table = dir.File("E.DBF"), pw = "key";
+    ASSERT_EQ(Ordane("create " + Quote(table) + " --version 0x83 --fields 'NAME C(8); NOTE M'").status, 0);
+    // Mark the new table encrypted and encipher its descriptors.
+    std::vector<uint8_t> bytes = ReadFileBytes(table);
+    bytes[15] = 1;
+    const int area = (bytes[8] | bytes[9] << 8) - 33;
+    for (int i = 0; i < area; ++i) bytes[32 + i] ^= static_cast<uint8_t>((i & 0xFF) | pw[i % pw.size()]);
+    WriteFileBytes(table, bytes);
+    std::ofstream(dir.File("a.csv")) << "NAME,NOTE\na,first\nb,second\nc,third\n";
+    const std::string with = " --password " + pw + " --index " + Quote(dir.File("N.NDX"));
+    ASSERT_EQ(Ordane("import " + Quote(table) + " --password key --from " + Quote(dir.File("a.csv"))).status, 0);
+    ASSERT_EQ(Ordane("index " + Quote(table) + " --password key --create " + Quote(dir.File("N.NDX")) + " --tag N --key NAME").status, 0);
+    EXPECT_EQ(Ordane("delete " + Quote(table) + with + " --filter 'NAME = \"b\"'").out, "{\"deleted\":1}\n");
+    EXPECT_EQ(Ordane("replace " + Quote(table) + with + " --set 'NOTE=\"changed\"' --filter 'NAME = \"c\"'").out,
+              "{\"replaced\":1}\n");
+    EXPECT_EQ(Ordane("pack " + Quote(table) + with).out, "{\"kept\":2,\"removed\":1}\n");
+    EXPECT_EQ(Dump(table, "--deleted --password key"),
+              Lines("{\"recno\":1,\"deleted\":false,\"fields\":{\"NAME\":\"a\",\"NOTE\":\"first\"}}\n"
+                    "{\"recno\":2,\"deleted\":false,\"fields\":{\"NAME\":\"c\",\"NOTE\":\"changed\"}}\n"));
+    EXPECT_EQ(Ordane("verify " + Quote(table) + with).status, 0);
+    EXPECT_EQ(Ordane("dump " + Quote(table)).status, 1) << "still needs its password";
+    const std::vector<uint8_t> memo = ReadFileBytes(dir.File("E.DBT"));
+    EXPECT_EQ(std::string(memo.begin(), memo.end()).find("changed"), std::string::npos) << "memo enciphered";
+}
+
 // Writes a journal as a pack leaves it when killed, with the new set's files under their new names.
 void WriteJournal(const std::string& path, const std::string& state, const std::vector<std::pair<std::string, std::string>>& files) {
     std::ofstream out(path);
