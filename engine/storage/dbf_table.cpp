@@ -8,6 +8,7 @@
 #include "engine/storage/dbf_layout.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/memo_file.h"
+#include "engine/storage/pack_journal.h"
 #include "engine/storage/trim_split.h"
 
 namespace {
@@ -48,6 +49,8 @@ std::string TableFileName(const std::string& fileName) {
 DVO_dBaseDBF::DVO_dBaseDBF(const std::string& fileName, const std::string& password, bool readWrite, bool shared)
     : DVO_DiskFile(TableFileName(fileName), readWrite, shared), readPassword(password), writePassword(password) {
     SetLockProtocol(TdvLokProtocol::Default);
+    // A pack that was killed half-way is finished or rolled back before anything of the set is read.
+    TdvPackJournal::Recover(OsName());
     Open();
     fileLocked_ = false;
     ReadHeaderAndDescriptors();

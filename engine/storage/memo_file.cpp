@@ -232,6 +232,46 @@ void DVobjMemo::ReserveBlocks(int32_t length) {
 
 void DVobjMemo::FreeBlocks(int32_t) {}
 
+int32_t DVobjMemo::FirstDataBlock() const { return 1; }
+
+void DVobjMemo::Empty() {
+    // dBase III: the next block; dBase IV: the head of the free chain, which at the end of the file is empty.
+    ReadImage(0, memoheader::kImageSize);
+    TdvWriteView header = Image();
+    header.PutU32LE(memoheader::kNextBlock, static_cast<uint32_t>(FirstDataBlock()));
+    WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
+    Truncate(static_cast<uint64_t>(FirstDataBlock()) * static_cast<uint64_t>(blockSize_));
+}
+
+int32_t DVobjMemo::CopyMemo(int32_t block, DVobjMemo& target) {
+    if (block == 0) return 0;
+    if (target.blockSize_ != blockSize_ || target.blockHeaderLength_ != blockHeaderLength_) BadMemo();
+    const int32_t size = MemoSize(block);  // checks the block and its length against the file
+    const int32_t front = DataOffset();
+    const int64_t terminator = blockHeaderLength_ == 0 ? kDb3EndSize : 0;
+    const int64_t total = CeilDiv(int64_t{front} + size + terminator, blockSize_) * blockSize_;
+    std::vector<uint8_t> bytes(static_cast<size_t>(total), 0);
+    // A memo cut short by the end of the file keeps what exists; the rest of its blocks stays zero.
+    ReadAt(static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_), bytes.data(), front + size);
+    error_ = 0;
+    if (terminator) PutTerminator(bytes.data() + front + size);
+    if (target.IsShared() && !target.LockMemo()) return 0;
+    try {
+        target.currentBlock_ = 0;
+        target.blockCount_ = 0;
+        target.ReserveBlocks(size);
+        const uint64_t at = static_cast<uint64_t>(target.currentBlock_) * static_cast<uint64_t>(blockSize_);
+        if (at + static_cast<uint64_t>(total) > kFormatLimit)
+            target.FoundError(errcode::kWriteError, subcode::kWrite, target.Name());
+        target.WriteAt(at, bytes.data(), static_cast<int32_t>(total));
+    } catch (...) {
+        if (target.IsShared()) target.UnlockRegion();
+        throw;
+    }
+    if (target.IsShared()) target.UnlockRegion();
+    return target.currentBlock_;
+}
+
 void DVobjMemo::PutTerminator(uint8_t* destination) {
     destination[0] = memoblock::kDb3EndMark;
     destination[1] = memoblock::kDb3EndMark;
@@ -306,9 +346,22 @@ void DVobjMemo4::ReserveBlocks(int32_t length) {
 }
 
 void DVobjMemo4::FreeBlocks(int32_t block) {
-    const uint64_t at = BlockOffset(block, FileSize());
+    const int64_t fileSize = FileSize();
+    const uint64_t at = BlockOffset(block, fileSize);
     ReadImage(at, memoblock::kHeaderSize);
-    const uint32_t run = static_cast<uint32_t>(CeilDiv(StoredLength(), blockSize_));
+    uint32_t run = static_cast<uint32_t>(CeilDiv(StoredLength(), blockSize_));
+    // Some writers place the next memo in the block that the last byte of a memo spills into. Freeing that
+    // block would hand another memo's header out as free space: the run ends before a block that starts a memo.
+    for (uint32_t i = 1; i < run; ++i) {
+        const uint64_t next = at + uint64_t{i} * static_cast<uint64_t>(blockSize_);
+        if (next + memoblock::kHeaderSize > static_cast<uint64_t>(fileSize)) break;
+        ReadImage(next, memoblock::kHeaderSize);
+        const TdvByteView header = ImageAsRead(subcode::kMemoFormat);
+        if (header.U16LE(memoblock::kDb4Mark) == kDb4InUse && header.U16LE(memoblock::kDb4DataOffset) == kBlockHeaderSize) {
+            run = i;
+            break;
+        }
+    }
     // The freed run goes to the head of the chain: it links to the old head, the header to it.
     std::array<uint8_t, memoblock::kHeaderSize> headBytes{}, nodeBytes{};
     ReadAt(0, headBytes.data(), static_cast<int32_t>(headBytes.size()));
@@ -411,6 +464,19 @@ void DVobjFXMemo20::ReserveBlocks(int32_t length) {
     TdvWriteView header = NewImage();
     header.PutU32BE(memoblock::kFoxType, kFoxText);
     header.PutU32BE(memoblock::kFoxLength, static_cast<uint32_t>(length));
+}
+
+int32_t DVobjFXMemo20::FirstDataBlock() const {
+    return static_cast<int32_t>(CeilDiv(memoheader::kFoxHeaderSize, blockSize_));
+}
+
+void DVobjFXMemo20::Empty() {
+    std::array<uint8_t, memoblock::kHeaderSize> headBytes{};
+    ReadAt(0, headBytes.data(), static_cast<int32_t>(headBytes.size()));
+    TdvWriteView header(headBytes.data(), headBytes.size(), {errcode::kMemoFormat, subcode::kMemoFormat, Name()});
+    header.PutU32BE(memoheader::kNextBlock, static_cast<uint32_t>(FirstDataBlock()));
+    WriteAt(0, header.Data(), static_cast<int32_t>(header.Size()));
+    Truncate(static_cast<uint64_t>(FirstDataBlock()) * static_cast<uint64_t>(blockSize_));
 }
 
 bool DVobjFXMemo20::RenameWithTable(const std::string& newTableName) {

@@ -111,6 +111,16 @@ public:
     // (normally 33) is reported with subcode 1112. False without a report for a protocol outside the four.
     bool LockMemo();
 
+    // The first block a memo can take: the one after the header (FoxPro: after its 512 bytes).
+    virtual int32_t FirstDataBlock() const;
+    // Cuts the file back to its header and makes the first data block the next one to take (dBase IV: the free
+    // chain empty); the rest of the header is kept. REQUIRES: read-write and write access (not shared).
+    virtual void Empty();
+    // Appends the memo at block to target, exactly as stored (block header with its type and length, the bytes
+    // still enciphered, the end marks), so that nothing another program wrote there changes; answers its first
+    // block in target (0 for block 0). REQUIRES: target has this layout, block size and password.
+    int32_t CopyMemo(int32_t block, DVobjMemo& target);
+
     // The memo file name for a table file name and version byte.
     static std::string MemoFileName(const std::string& tableFileName, uint8_t version);
 
@@ -176,4 +186,6 @@ public:
     void PutTerminator(uint8_t* destination) override;
     int32_t StoredLength() override;
     bool RenameWithTable(const std::string& newTableName) override;
+    void Empty() override;
+    int32_t FirstDataBlock() const override;
 };

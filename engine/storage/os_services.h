@@ -78,6 +78,11 @@ bool FileExists(const std::string& name);
 // Renames without ever replacing an existing file (183 when the target exists). Returns 0 or an error code.
 int RenameFile(const std::string& from, const std::string& to);
 int DeleteFile(const std::string& name);
+// Renames from over to in one atomic step, replacing a file that exists there (both in one file system).
+// Returns 0 or an error code (2 when from is missing).
+int ReplaceFile(const std::string& from, const std::string& to);
+// Makes the folder's entries (creations, renames, deletions) durable. Returns 0 or an error code.
+int SyncFolder(const std::string& folder);
 // Longest name the platform takes; longer names are refused, never cut.
 constexpr size_t kMaxPath = 4095;
 

@@ -290,6 +290,24 @@ int RenameFile(const std::string& from, const std::string& to) {
     return 0;
 }
 
+int ReplaceFile(const std::string& from, const std::string& to) {
+    if (from.size() > kMaxPath || to.size() > kMaxPath) return 3;
+    std::string source, target;
+    if (int rc = ResolvePath(AbsolutePath(from), &source)) return rc;
+    if (int rc = ResolvePath(AbsolutePath(to), &target)) return rc;
+    return rename(source.c_str(), target.c_str()) == 0 ? 0 : FromErrno(errno, Op::Other);
+}
+
+int SyncFolder(const std::string& folder) {
+    std::string resolved;
+    if (int rc = ResolvePath(AbsolutePath(folder), &resolved)) return rc;
+    int fd = open(resolved.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FromErrno(errno, Op::Open);
+    int rc = fsync(fd) == 0 ? 0 : FromErrno(errno, Op::Write);
+    ::close(fd);
+    return rc;
+}
+
 int DeleteFile(const std::string& name) {
     std::string resolved;
     if (int rc = ResolvePath(name, &resolved)) return rc;

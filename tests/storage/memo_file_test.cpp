@@ -520,4 +520,70 @@ TEST_F(MemoTest, WrittenMemosReadBackInTheIndependentReader) {
     }
 }
 
+// CopyMemo moves a memo as stored to another file of the layout, block for block, at that file's end; Empty
+// cuts a file back to its header so that the next memo takes the first block after it.
+TEST_F(MemoTest, CopyMemoAppendsTheStoredBlocksAndEmptyStartsOver) {
+    for (uint8_t version : {uint8_t{0x83}, uint8_t{0x8B}, uint8_t{0xF5}}) {
+        for (const std::string password : {"", "pw"}) {
+            SCOPED_TRACE(std::to_string(version) + (password.empty() ? "" : " with password"));
+            std::filesystem::remove_all(dir.Path());
+            std::filesystem::create_directories(dir.Path());
+            DVobjMemo& source = Open(version, password);
+            std::vector<int32_t> blocks;
+            std::vector<std::string> texts;
+            for (size_t length : {1u, 700u, 0u, 1300u, 9u}) {
+                texts.push_back(std::string(length, static_cast<char>('a' + length % 26)));
+                blocks.push_back(Write(source, texts.back()));
+            }
+            const std::string copyName = dir.File("copy.dbf");
+            std::filesystem::copy_file(dir.File("m" + std::to_string(version) + ".dbf"), copyName);
+            std::filesystem::copy_file(MemoPath(version), DVobjMemo::MemoFileName(copyName, version));
+            DVO_dBaseDBF copy(copyName, password, true, false);
+            DVobjMemo& target = *copy.OpenMemo();
+            target.Empty();
+            EXPECT_EQ(std::filesystem::file_size(DVobjMemo::MemoFileName(copyName, version)),
+                      static_cast<uintmax_t>(target.FirstDataBlock() * target.BlockSize()));
+            int32_t previous = 0;
+            std::vector<std::pair<int32_t, std::string>> copies;
+            for (size_t i = blocks.size(); i-- > 0;) {  // backwards: the copy follows the caller's order
+                const int32_t copied = source.CopyMemo(blocks[i], target);
+                if (blocks[i] == 0) {
+                    EXPECT_EQ(copied, 0);
+                    continue;
+                }
+                EXPECT_GT(copied, previous) << "appended after the memos copied before";
+                if (previous == 0) {
+                    EXPECT_EQ(copied, target.FirstDataBlock());
+                }
+                previous = copied;
+                copies.emplace_back(copied, texts[i]);
+            }
+            for (const auto& [block, text] : copies) EXPECT_EQ(ReadMemo(target, block), text);
+            EXPECT_EQ(Write(target, "after"), previous + 1) << "the header names the end";
+        }
+    }
+}
+
+// A dBase IV memo whose stored length runs into the next memo's first block (as some writers store them) is
+// rewritten without handing that block out as free space: the next memo stays readable.
+TEST_F(MemoTest, DBase4RewriteKeepsAMemoThatStartsInTheBlockTheOldOneSpillsInto) {
+    if (!FixturesAvailable()) GTEST_SKIP() << "no fixtures";
+    const std::string table = dir.CopyFixture("peer/xbase64/dbt4_memo/MEMO4.DBF");
+    dir.CopyFixture("peer/xbase64/dbt4_memo/MEMO4.DBT");
+    DVO_dBaseDBF t(table, "", true, false);
+    DVobjMemo& memo = *t.OpenMemo();
+    // Block 4 holds 505 bytes (513 with its header) and the next memo starts at block 5.
+    ASSERT_EQ(memo.MemoSize(4), 505);
+    const std::string next = ReadMemo(memo, 5);
+    ASSERT_EQ(next.size(), 511u);
+    int32_t block = 4;
+    memo.MemoWrite("short", block, 5);
+    int32_t other = 0;
+    const std::string big(600, 'z');
+    other = memo.MemoWrite(big.data(), other, static_cast<int32_t>(big.size()));
+    EXPECT_EQ(ReadMemo(memo, block), "short");
+    EXPECT_EQ(ReadMemo(memo, other), big);
+    EXPECT_EQ(ReadMemo(memo, 5), next);
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 #include "tools/ordane/command.h"
+#include "tools/ordane/edit_commands.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -114,6 +115,11 @@ std::vector<std::unique_ptr<Command>> AllCommands() {
     commands.push_back(MakeIndexCommand());
     commands.push_back(MakeReindexCommand());
     commands.push_back(MakeRekeyCommand());
+    commands.push_back(MakeDeleteCommand());
+    commands.push_back(MakeRecallCommand());
+    commands.push_back(MakeReplaceCommand());
+    commands.push_back(MakePackCommand());
+    commands.push_back(MakeZapCommand());
     return commands;
 }
 
