@@ -3,6 +3,7 @@
 #include <map>
 
 #include "engine/index/ndx_file.h"
+#include "engine/index/ntx_file.h"
 #include "engine/storage/os_services.h"
 
 namespace {
@@ -21,8 +22,18 @@ std::unique_ptr<DVobjIndexFile> CreateNdx(TdvIndexOwner* owner, bool shared, con
     return std::make_unique<DVobjNDXFile>(owner, true, true, false, shared, fileName);
 }
 
+std::unique_ptr<DVobjIndexFile> OpenNtx(TdvIndexOwner* owner, bool readOnly, bool shared,
+                                        const std::string& fileName) {
+    return std::make_unique<DVobjNTXFile>(owner, false, false, readOnly, shared, fileName);
+}
+
+std::unique_ptr<DVobjIndexFile> CreateNtx(TdvIndexOwner* owner, bool shared, const std::string& fileName) {
+    return std::make_unique<DVobjNTXFile>(owner, true, true, false, shared, fileName);
+}
+
 std::map<std::string, Format>& Formats() {
-    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx}}};
+    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx}},
+                                                 {".NTX", Format{&OpenNtx, &CreateNtx}}};
     return formats;
 }
 

@@ -23,7 +23,7 @@ public:
     // Makes opener and creator the format of the extension (with its dot, case ignored); both nullptr remove it.
     // A format without a creator can be read but not built.
     static void Register(std::string_view extension, TdvIndexOpener opener, TdvIndexCreator creator = nullptr);
-    // The opener of the extension, nullptr when no format has it. ".NDX" is registered from the start.
+    // The opener of the extension, nullptr when no format has it. ".NDX" and ".NTX" are registered from the start.
     static TdvIndexOpener Find(std::string_view extension);
     // The creator of the extension, nullptr when no format builds such files.
     static TdvIndexCreator FindCreator(std::string_view extension);

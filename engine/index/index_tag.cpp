@@ -81,7 +81,7 @@ bool DVobjIndexTag::EvaluateFor() {
 std::string DVobjIndexTag::KeyExpressionText() const { return keyHandler_ ? keyHandler_->Text() : std::string(); }
 
 int DVobjIndexTag::CompareKeys(const DVobjIndexKeyData& key, const DVobjIndexKeyData& entry, int partial) const {
-    const int r = key.Compare(&entry, nullptr, nullptr, partial);
+    const int r = key.Compare(&entry, nullptr, collation_, partial);
     return storedDescending_ ? -r : r;
 }
 
@@ -211,14 +211,14 @@ int DVobjIndexTag::RangeCheck() const {
     if (bof_) return -1;
     int r = 0;
     if (!high_.IsEmpty()) {
-        r = high_.Compare(&currentKey_, nullptr, nullptr, highCompareMode_);
+        r = high_.Compare(&currentKey_, nullptr, collation_, highCompareMode_);
         if (storedDescending_) r = -r;
         if (highFlag_ && r == 0) r = 1;
         if (r <= 0) return r;
     }
     int c = 0;
     if (!low_.IsEmpty()) {
-        c = low_.Compare(&currentKey_, nullptr, nullptr, 0);
+        c = low_.Compare(&currentKey_, nullptr, collation_, 0);
         if (storedDescending_) c = -c;
     }
     if (lowInclusive_ && c == 0) c = -1;
@@ -229,7 +229,7 @@ int DVobjIndexTag::RangeCheck() const {
 void DVobjIndexTag::MoveRangeCheck() {
     if (!HasRange() || bof_ || eof_) return;
     if (!high_.IsEmpty()) {
-        int r = high_.Compare(&currentKey_, nullptr, nullptr, highCompareMode_);
+        int r = high_.Compare(&currentKey_, nullptr, collation_, highCompareMode_);
         if (storedDescending_) r = -r;
         if (r < 0) {
             eof_ = true;
@@ -237,7 +237,7 @@ void DVobjIndexTag::MoveRangeCheck() {
         }
     }
     if (!low_.IsEmpty()) {
-        int c = low_.Compare(&currentKey_, nullptr, nullptr, 0);
+        int c = low_.Compare(&currentKey_, nullptr, collation_, 0);
         if (storedDescending_) c = -c;
         if (c > 0) bof_ = true;
     }

@@ -134,6 +134,7 @@ protected:
     bool storedDescending_ = false;
     bool reversed_ = false;
     bool updating_ = false;
+    const uint8_t* collation_ = nullptr;  // 256 text weights a format learned from its file; nullptr: bytes
     std::unique_ptr<TdvKeyExpression> keyHandler_;
     std::unique_ptr<TdvKeyExpression> forHandler_;
     std::vector<std::unique_ptr<DVobjIndexKey>> spare_;  // recycled nodes

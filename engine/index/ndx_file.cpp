@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/index/index_scopes.h"
 #include "engine/index/sort_ndx.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/errors.h"
@@ -23,43 +24,6 @@ bool InteriorPage(const DVobjIndexFile* file, const uint8_t* page) {
         TdvByteView(page, kBlock, TdvStructure{idxerr::kBadPage, idxsub::kReadNode, file->FileName()}));
 }
 
-// Holds the whole-file lock of a shared file for a scope (a file not shared needs none).
-class WholeLock {
-public:
-    explicit WholeLock(DVobjIndexFile* file) : disk_(file->Disk()) {
-        if (!disk_->IsShared()) return;
-        if (!disk_->LockWhole()) file->LockFailed(disk_->Error());
-        held_ = true;
-    }
-    ~WholeLock() {
-        if (held_) disk_->UnlockRegion();
-    }
-    WholeLock(const WholeLock&) = delete;
-    WholeLock& operator=(const WholeLock&) = delete;
-
-private:
-    DVO_DiskFile* disk_;
-    bool held_ = false;
-};
-
-// Restores the table's current record after a build walked the table.
-class RecordScope {
-public:
-    explicit RecordScope(TdvIndexOwner* owner) : owner_(owner), record_(owner->CurrentRecord()) {}
-    ~RecordScope() {
-        try {
-            if (record_ >= 1 && record_ <= owner_->RecordCount()) owner_->ReadRecordPhysical(record_);
-        } catch (...) {
-            // The build's own failure, if any, is the one worth reporting.
-        }
-    }
-    RecordScope(const RecordScope&) = delete;
-    RecordScope& operator=(const RecordScope&) = delete;
-
-private:
-    TdvIndexOwner* owner_;
-    int32_t record_;
-};
 }  // namespace
 
 // --- DVobjNDXTag ---------------------------------------------------------------------------------------------
@@ -163,7 +127,7 @@ void DVobjNDXTag::Build() {
     ReleaseNodes();
     DVobjSortNdx sorter(this);
     {
-        RecordScope keep(table);
+        TdvBuildRecordScope keep(table);
         const int32_t count = table->RecordCount();
         table->StatusUpdate(-1, 1, count);
         DVobjIndexKeyData key(256);
@@ -337,7 +301,7 @@ DVobjIndexTag* DVobjNDXFile::CreateTag(const std::string&, const std::string& ke
         const int type = key->Evaluate(value);
         if (!probe.LayOut(type, type == exptype::kLogical ? 1 : value.Size())) return nullptr;
     }
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     CloseTags();
     failed_ = false;
     // A rebuilt file holds nothing of the old one, so the same table always gives the same bytes.
@@ -438,7 +402,7 @@ void DVobjNDXFile::Reencrypt() {
 void DVobjNDXFile::EmptyFile() {
     DVobjNDXTag* tag = Tag();
     if (!tag) return;
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     tag->ReleaseNodes();
     disk_->Truncate(2 * kBlock);
     ForgetPages();
@@ -453,7 +417,7 @@ void DVobjNDXFile::EmptyFile() {
 void DVobjNDXFile::Reindex() {
     DVobjNDXTag* tag = Tag();
     if (!tag) return;
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     EmptyFile();
     allocationEnd_ = 1;
     // The build overwrites the empty root from block 1 on; cut what a smaller tree leaves behind.
