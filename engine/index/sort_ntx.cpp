@@ -65,21 +65,37 @@ int32_t DVobjSortNTX::WriteLevel(size_t level, int32_t count, int32_t stored, bo
 
 void DVobjSortNTX::Emit(size_t level, int32_t child, const DVobjIndexKeyData& separator) {
     At(level + 1);  // the level above exists before any reference into levels_ is held
+    if (levels_[level].count >= Quota(level)) {
+        // The full page goes out now that more follows: its last item gives up its key to the level above and
+        // keeps only its child.
+        const int32_t last = levels_[level].count - 1;
+        const int32_t page = WriteLevel(level, last + 1, last, true);
+        levels_[level].count = 0;
+        Emit(level + 1, page, *levels_[level].entries->Entry(last));
+    }
     Level& l = levels_[level];
     DVobjIndexKeyData* e = l.entries->Entry(l.count++);
     e->CopyFrom(separator);
     e->Target = child;
-    if (l.count < Quota(level)) return;
-    // Full: the last item gives up its key to the level above and keeps only its child.
-    const int32_t last = l.count - 1;
-    const int32_t page = WriteLevel(level, l.count, last, true);
-    l.count = 0;
-    Emit(level + 1, page, *levels_[level].entries->Entry(last));
+}
+
+void DVobjSortNTX::ShiftDown(size_t level, int32_t from) {
+    DVobjIndexKey& entries = *levels_[level].entries;
+    const int32_t count = levels_[level].count;
+    for (int32_t i = from; i < count; ++i) entries.Entry(i - from)->CopyFrom(*entries.Entry(i));
+    levels_[level].count = count - from;
 }
 
 int32_t DVobjSortNTX::Close(size_t level, int32_t child) {
     // A level nothing reached: the page below is the root.
     if (level >= levels_.size() || (levels_[level].count == 0 && levels_[level].pages == 0)) return child;
+    if (levels_[level].count >= tag_->PageCodec().KeysPerPage() + 1) {
+        // A full page cannot take the last pointer as well: its first half goes out on a page of its own.
+        const int32_t half = levels_[level].count / 2;
+        const int32_t page = WriteLevel(level, half, half - 1, true);
+        Emit(level + 1, page, *levels_[level].entries->Entry(half - 1));
+        ShiftDown(level, half);
+    }
     Level& l = levels_[level];
     DVobjIndexKeyData* e = l.entries->Entry(l.count++);
     TdvNtxPageCodec::SetTopKey(*e);
@@ -117,11 +133,12 @@ int32_t DVobjSortNTX::WritePages(TdvIndexOwner* progress) {
         levels_[0].count = 1;
     }
     if (levels_[0].count == perLeaf + 1) {
-        // The last key would stand behind a separator in a leaf of its own: the leaf's last key goes up instead.
-        const int32_t page = WriteLevel(0, perLeaf - 1, perLeaf - 1, false);
-        Emit(1, page, *levels_[0].entries->Entry(perLeaf - 1));
-        levels_[0].entries->Entry(0)->CopyFrom(*levels_[0].entries->Entry(perLeaf));
-        levels_[0].count = 1;
+        // The last key would stand behind a separator in a leaf of its own: the full leaf and that key make two
+        // leaves of about half a leaf each, with the middle key between them.
+        const int32_t half = perLeaf / 2;
+        const int32_t page = WriteLevel(0, half, half, false);
+        Emit(1, page, *levels_[0].entries->Entry(half));
+        ShiftDown(0, half + 1);
     }
     const int32_t count = levels_[0].count;
     levels_[0].count = 0;

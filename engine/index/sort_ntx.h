@@ -46,6 +46,8 @@ private:
     int32_t WriteLevel(size_t level, int32_t count, int32_t stored, bool interior);
     // Interior level gets child, followed by separator.
     void Emit(size_t level, int32_t child, const DVobjIndexKeyData& separator);
+    // Moves the level's entries from `from` on to the front.
+    void ShiftDown(size_t level, int32_t from);
     // Interior level gets its last child; returns the root.
     int32_t Close(size_t level, int32_t child);
 
