@@ -1,6 +1,8 @@
 #include "engine/index/ntx_file.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -81,6 +83,7 @@ void DVobjNTXTag::ConvertKey(DVobjIndexKeyData& key, bool trimBlanks) {
         if (key.Kind() != vkText && key.Kind() != vkBinary && !key.IsEmpty()) key.SetText(key.AsText());
         if (keyLength_ > 0 && key.Size() > keyLength_) key.SetSize(keyLength_);
         if (trimBlanks) key.TrimRight();
+        if (learned_ && key.IsEmpty()) key.SetText(" ");  // as the learned order holds a key of blanks
         break;
     }
 }
@@ -133,6 +136,7 @@ bool DVobjNTXTag::DefineTag(const std::string& name, const std::string& keyExpre
     storedDescending_ = !ascending;
     collation_ = nullptr;
     learned_ = false;
+    codec_.SetBlankKeys(false);
     if (!keyHandler_) return false;
     DVobjIndexKeyData probe(256);
     const int type = keyHandler_->Evaluate(probe);
@@ -281,7 +285,97 @@ void DVobjNTXTag::WriteHeader() {
     headerDirty_ = false;
 }
 
-void DVobjNTXTag::LearnCollation() {}
+namespace {
+// The key as the learned order compares it: a key of blanks is one blank, so that it keeps its place among the
+// others instead of sorting first as the empty key does.
+std::string_view LearnedForm(const DVobjIndexKeyData& key) { return key.IsEmpty() ? std::string_view(" ") : key.Bytes(); }
+}  // namespace
+
+void DVobjNTXTag::LearnCollation() {
+    // Another system writes its character keys in the order of its own collation. A seek must find what such a
+    // file holds, so the tag learns a weight per byte from the order of the keys it finds: each two neighbours
+    // that differ say which of their first differing bytes comes first. Only a file out of byte order is learned;
+    // a small one is checked whole, a large one at its first and last keys.
+    collation_ = nullptr;
+    learned_ = false;
+    codec_.SetBlankKeys(false);
+    constexpr int kEndKeys = 256;
+    const bool whole = file_->Disk()->FileSize() / kPage <= kWholeCheckPages;
+    std::vector<std::string> keys;
+    auto collect = [&](bool fromEnd, int limit) {
+        std::vector<std::string> out;
+        LoadRoot();
+        for (bool ok = fromEnd ? rootNode_->Last() : rootNode_->First(); ok && (limit < 0 || static_cast<int>(out.size()) < limit);
+             ok = fromEnd ? rootNode_->Prior() : rootNode_->Next()) {
+            loads_ = 0;  // one move at a time, as Navigate counts them
+            if (const DVobjIndexKeyData* e = rootNode_->CurrentEntry()) out.emplace_back(LearnedForm(*e));
+        }
+        if (fromEnd) std::reverse(out.begin(), out.end());
+        return out;
+    };
+    auto ordered = [](const std::vector<std::string>& list, const uint8_t* weights, bool descending) {
+        for (size_t i = 1; i < list.size(); ++i) {
+            DVobjIndexKeyData a, b;
+            a.SetText(list[i - 1]);
+            b.SetText(list[i]);
+            const int r = a.Compare(&b, nullptr, weights, -1);
+            if (descending ? r < 0 : r > 0) return false;
+        }
+        return true;
+    };
+    try {
+        ForgetWalk();
+        if (whole) {
+            keys = collect(false, -1);
+        } else {
+            keys = collect(false, kEndKeys);
+            const std::vector<std::string> tail = collect(true, kEndKeys);
+            keys.insert(keys.end(), tail.begin(), tail.end());
+        }
+        ReleaseNodes();
+        if (ordered(keys, nullptr, storedDescending_)) return;
+        if (!whole) {
+            ForgetWalk();
+            keys = collect(false, -1);
+            ReleaseNodes();
+        }
+    } catch (...) {
+        rootNode_.reset();
+        throw;
+    }
+    // Neighbours give "a before b" for their first differing bytes; a topological order of the bytes, smallest
+    // byte first among the free ones, gives the weights. A cycle means no weight table gives this order.
+    std::vector<std::vector<uint8_t>> after(256);
+    std::array<int, 256> incoming{};
+    for (size_t i = 1; i < keys.size(); ++i) {
+        const std::string& a = storedDescending_ ? keys[i] : keys[i - 1];
+        const std::string& b = storedDescending_ ? keys[i - 1] : keys[i];
+        const size_t n = std::min(a.size(), b.size());
+        size_t at = 0;
+        while (at < n && a[at] == b[at]) ++at;
+        if (at == n) continue;
+        const auto x = static_cast<uint8_t>(a[at]), y = static_cast<uint8_t>(b[at]);
+        if (std::find(after[x].begin(), after[x].end(), y) != after[x].end()) continue;
+        after[x].push_back(y);
+        ++incoming[y];
+    }
+    std::vector<int> free;
+    for (int c = 255; c >= 0; --c)
+        if (incoming[static_cast<size_t>(c)] == 0) free.push_back(c);
+    int rank = 0;
+    while (!free.empty()) {
+        std::sort(free.begin(), free.end(), std::greater<int>());
+        const int c = free.back();
+        free.pop_back();
+        weights_[static_cast<size_t>(c)] = static_cast<uint8_t>(rank++);
+        for (uint8_t y : after[static_cast<size_t>(c)])
+            if (--incoming[y] == 0) free.push_back(y);
+    }
+    if (rank != 256 || !ordered(keys, weights_.data(), storedDescending_)) return;
+    collation_ = weights_.data();
+    learned_ = true;
+    codec_.SetBlankKeys(true);
+}
 
 // --- DVobjNTXFile --------------------------------------------------------------------------------------------
 

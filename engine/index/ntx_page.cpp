@@ -100,6 +100,7 @@ void TdvNtxPageCodec::Bad(int32_t code, int32_t page, const std::string& what) c
 void TdvNtxPageCodec::DecodeKey(TdvByteView item, DVobjIndexKeyData& key) const {
     std::string_view text = item.Text(kItemKeyAt, static_cast<size_t>(keyLength_));
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+    if (text.empty() && blankKeys_) text = std::string_view(" ");
     if (textKeys_) key.SetText(text);
     else key.SetBinary(text.data(), static_cast<int32_t>(text.size()));
 }

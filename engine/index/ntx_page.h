@@ -99,6 +99,8 @@ public:
     // --- pages
     // Sets the layout of the tag's pages. textKeys: in memory keys are text, else raw bytes (numbers, dates).
     void SetLayout(int32_t keyLength, int32_t keysPerPage, bool textKeys);
+    // Whether a text key of blanks is read as one blank (the tag compares by a learned order) or as the empty key.
+    void SetBlankKeys(bool on) { blankKeys_ = on; }
     int32_t PageSize() const override { return kPageSize; }
     // Entries of a full interior page: its separators and the pointer-only entry.
     int32_t PageCapacity() const override { return keysPerPage_ + 1; }
@@ -151,5 +153,6 @@ private:
     int32_t entryLength_ = 0;  // bytes per item
     int32_t keysPerPage_ = 0;  // items a page stores
     bool textKeys_ = true;     // keys are text in memory, else raw bytes
+    bool blankKeys_ = false;   // a key of blanks is read as " "
     std::vector<uint8_t> out_; // one page, reused by every write
 };
