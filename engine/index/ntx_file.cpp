@@ -339,9 +339,10 @@ void DVobjNTXTag::LearnCollation() {
             keys = collect(false, -1);
             ReleaseNodes();
         }
-    } catch (...) {
-        rootNode_.reset();
-        throw;
+    } catch (const EOrdaneError&) {
+        // A damaged page: the order stays byte order, and the page is reported when a seek or a walk reaches it.
+        Recycle(std::move(rootNode_));
+        return;
     }
     // Neighbours give "a before b" for their first differing bytes; a topological order of the bytes, smallest
     // byte first among the free ones, gives the weights. A cycle means no weight table gives this order.
@@ -387,12 +388,7 @@ DVobjNTXFile::DVobjNTXFile(TdvIndexOwner* owner, bool overwrite, bool create, bo
     auto* tag = new DVobjNTXTag(this);
     tags_.Add(tag);
     tag->name_ = fileName_.substr(0, fileName_.rfind('.'));
-    try {
-        tag->ReadHeader();
-    } catch (const EOrdaneError& e) {
-        // A first read of the pages (learning their order) that meets a damaged page.
-        MarkFailed(e.what());
-    }
+    tag->ReadHeader();
     if (failed_) tags_.Remove(tag);
 }
 

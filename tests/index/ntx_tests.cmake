@@ -2,7 +2,7 @@
 # independent Perl reader as an oracle, and processes sharing one table through the handler.
 add_library(velmora_ntx_test_support STATIC index/ntx_verify.cpp)
 target_link_libraries(velmora_ntx_test_support PUBLIC velmora_index_test_support)
-foreach(name ntx_tag_test ntx_build_test ntx_fixtures_test)
+foreach(name ntx_tag_test ntx_build_test ntx_fixtures_test ntx_robustness_test)
   velmora_test(${name} index/${name}.cpp)
   target_link_libraries(${name} PRIVATE velmora_ntx_test_support)
 endforeach()
