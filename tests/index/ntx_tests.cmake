@@ -6,3 +6,9 @@ foreach(name ntx_tag_test ntx_build_test ntx_fixtures_test ntx_robustness_test)
   velmora_test(${name} index/${name}.cpp)
   target_link_libraries(${name} PRIVATE velmora_ntx_test_support)
 endforeach()
+
+# Through the table handler, with the independent Perl reader of the Debian package libdbd-xbase-perl as oracle.
+find_program(VELMORA_ORACLE_PERL NAMES perl PATHS /usr/bin NO_DEFAULT_PATH)
+velmora_test(ntx_handler_test index/ntx_handler_test.cpp)
+target_link_libraries(ntx_handler_test PRIVATE velmora_ntx_test_support velmora_cursor_test_support)
+target_compile_definitions(ntx_handler_test PRIVATE VELMORA_ORACLE_PERL="${VELMORA_ORACLE_PERL}")
