@@ -346,32 +346,15 @@ bool DVobjNDXFile::PageInFile(int32_t block) {
     return block >= 1 && block < knownBlocks_;
 }
 
-DVobjNDXFile::CachedPage* DVobjNDXFile::CacheSlot(int32_t block, const uint8_t* page) {
-    // Only a file nobody else may change can keep pages between reads.
-    if (disk_->IsShared() || block < 0) return nullptr;
-    if (!cache_) cache_ = std::make_unique<CachedPage[]>(2 * kCacheSlots);
-    const size_t at = static_cast<size_t>(block) % kCacheSlots;
-    // Interior pages (and the header) have their own half, so the many leaves never push them out.
-    CachedPage* upper = &cache_[at];
-    CachedPage* lower = &cache_[kCacheSlots + at];
-    if (!page) return upper->block == block ? upper : lower;
-    const bool interior = block == 0 || InteriorPage(this, page);
-    return interior ? upper : lower;
-}
-
 void DVobjNDXFile::ForgetPages() {
-    cache_.reset();
+    cache_.Clear();
     knownBlocks_ = 0;
 }
 
 bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer, int32_t count) {
     if (count != kBlock) throw ERangeError();
     ++pageReads_;
-    CachedPage* slot = CacheSlot(block, nullptr);
-    if (slot && slot->block == block) {
-        std::memcpy(buffer, slot->bytes, kBlock);
-        return true;
-    }
+    if (!disk_->IsShared() && cache_.Get(block, buffer)) return true;
     const bool whole = ReadBlock(static_cast<int64_t>(block) * kBlock, buffer, kBlock);
     if (whole) Remember(block, buffer);
     return whole;
@@ -385,13 +368,9 @@ void DVobjNDXFile::WritePage(int32_t block, const uint8_t* buffer, int32_t count
 }
 
 void DVobjNDXFile::Remember(int32_t block, const uint8_t* page) {
-    CachedPage* slot = CacheSlot(block, page);
-    if (!slot) return;
-    // A page may change from leaf to interior: never leave a stale copy in the other half.
-    CachedPage* other = CacheSlot(block, nullptr);
-    if (other != slot && other->block == block) other->block = -1;
-    slot->block = block;
-    std::memcpy(slot->bytes, page, kBlock);
+    // Only a file nobody else may change can keep pages between reads.
+    if (disk_->IsShared()) return;
+    cache_.Put(block, page, block == 0 || InteriorPage(this, page));
 }
 
 void DVobjNDXFile::Reencrypt() {

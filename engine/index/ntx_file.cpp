@@ -418,6 +418,7 @@ DVobjIndexTag* DVobjNTXFile::CreateTag(const std::string& name, const std::strin
     failed_ = false;
     // A rebuilt file holds nothing of the old one, so the same table always gives the same bytes.
     disk_->Truncate(0);
+    cache_.Clear();
     knownSize_ = 0;
     allocationEnd_ = 0;
     auto* tag = new DVobjNTXTag(this);
@@ -454,6 +455,33 @@ bool DVobjNTXFile::PageInFile(int32_t offset) {
     return offset + static_cast<int64_t>(kPage) <= knownSize_;
 }
 
+bool DVobjNTXFile::ReadPage(int32_t offset, uint8_t* buffer, int32_t count) {
+    if (count != kPage || offset % kPage != 0) throw ERangeError();
+    if (!disk_->IsShared() && cache_.Get(offset / kPage, buffer)) return true;
+    const bool whole = ReadBlock(offset, buffer, kPage);
+    if (whole) Remember(offset, buffer);
+    return whole;
+}
+
+void DVobjNTXFile::WritePage(int32_t offset, const uint8_t* buffer, int32_t count) {
+    if (count != kPage || offset % kPage != 0) throw ERangeError();
+    WriteBlock(offset, buffer, kPage);
+    if (offset + static_cast<int64_t>(kPage) > knownSize_ && knownSize_ > 0) knownSize_ = offset + kPage;
+    Remember(offset, buffer);
+}
+
+void DVobjNTXFile::Remember(int32_t offset, const uint8_t* page) {
+    // Only a file nobody else may change can keep pages between reads.
+    if (disk_->IsShared()) return;
+    const bool upper = offset == 0 || TdvNtxPageCodec::IsInterior(TdvByteView(page, kPage, HeaderStructure(this)));
+    cache_.Put(offset / kPage, page, upper);
+}
+
+void DVobjNTXFile::Reencrypt() {
+    cache_.Clear();
+    DVobjIndexFile::Reencrypt();
+}
+
 void DVobjNTXFile::UpdateKeys(int32_t recordNumber, bool append) {
     if (DVobjNTXTag* tag = Tag()) {
         // Other programs watch the counter: it moves, and the header goes out, before any page changes.
@@ -482,6 +510,7 @@ void DVobjNTXFile::EmptyFile() {
     TdvWholeFileLock lock(this);
     tag->ReleaseNodes();
     disk_->Truncate(2 * kPage);
+    cache_.Clear();
     knownSize_ = 0;
     tag->root_ = kPage;
     allocationEnd_ = 2 * kPage;
@@ -507,6 +536,7 @@ void DVobjNTXFile::Reindex() {
     // The definition writes from the header on; cut what the empty tree leaves, so a rebuild gives the bytes
     // of a creation.
     disk_->Truncate(0);
+    cache_.Clear();
     knownSize_ = 0;
     allocationEnd_ = kPage;
     const std::string name = tag->Name(), key = tag->KeyExpression(), forText = tag->ForExpression();

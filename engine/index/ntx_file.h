@@ -13,6 +13,7 @@
 #include "engine/index/index_file.h"
 #include "engine/index/index_tag.h"
 #include "engine/index/ntx_page.h"
+#include "engine/index/page_cache.h"
 
 class DVobjNTXFile;
 
@@ -87,6 +88,11 @@ public:
     // Empties the file and defines the tag again from the table.
     void Reindex() override;
 
+    // Page transfers by byte offset, one whole page each (another count is a range error). A file not shared
+    // keeps recently used pages in a small cache.
+    bool ReadPage(int32_t offset, uint8_t* buffer, int32_t count) override;
+    void WritePage(int32_t offset, const uint8_t* buffer, int32_t count) override;
+    void Reencrypt() override;
     // Whether offset is a node page of the file: a multiple of 1024 from 1024 up to its end.
     bool PageInFile(int32_t offset);
     // Writes an empty leaf (its offset table filled in) at offset.
@@ -96,6 +102,10 @@ public:
 
 private:
     friend class DVobjNTXTag;
+    // Keeps a copy of the page at offset when the file is not shared.
+    void Remember(int32_t offset, const uint8_t* page);
+    static constexpr size_t kCacheSlots = 8192;  // per half: 16 MB at most, touched only as pages are used
+    TdvPageCache cache_{kPageSize, kCacheSlots};  // pages of a file not shared
     uint16_t counter_ = 1;      // change counter, as last written or read
     int64_t knownSize_ = 0;     // bytes known to be in the file
 };

@@ -91,6 +91,11 @@ public:
     // Header fields read on their own: the root offset and the change counter.
     static int32_t DecodeRoot(TdvByteView page) { return page.I32LE(kRootAt); }
     static uint16_t DecodeCounter(TdvByteView page) { return page.U16LE(kCounterAt); }
+    // Whether a node page is interior: the item at table position 0 lies in the page and has a child.
+    static bool IsInterior(TdvByteView page) {
+        const size_t at = page.U16LE(kTableAt);
+        return at > kTableAt && page.Holds(at, kItemWords) && page.I32LE(at + kItemChildAt) != 0;
+    }
     // Page geometry for a key length: half page, keys per page (2 x half page), entry length.
     static int32_t HalfPageFor(int32_t keyLength) { return ((kPageSize - 4) / (keyLength + 10) - 1) / 2; }
     static int32_t KeysPerPageFor(int32_t keyLength) { return 2 * HalfPageFor(keyLength); }
