@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <vector>
 
 #include "engine/index/index_scopes.h"
+#include "framework/base/exception.h"
 #include "engine/index/sort_ntx.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/errors.h"
@@ -68,8 +69,16 @@ std::string DVobjNTXTag::NumberText(double value, int32_t width, int32_t decimal
 void DVobjNTXTag::ConvertKey(DVobjIndexKeyData& key, bool trimBlanks) {
     switch (keyType_) {
     case 'N':
-        if (key.Kind() == vkNumber || key.IsEmpty())
+        if (key.Kind() == vkNumber || key.IsEmpty()) {
             key.SetText(NumberText(key.IsEmpty() ? 0.0 : key.AsNumber(), keyLength_, decimals_));
+        } else if (key.Kind() == vkText) {
+            // A number typed as text ("7", "-12.5") is sought as that number; text that is no number is taken
+            // as a stored form already.
+            try {
+                key.SetText(NumberText(key.AsNumber(), keyLength_, decimals_));
+            } catch (const EConvertError&) {
+            }
+        }
         break;
     case 'D':
         if (key.Kind() == vkDate || key.Kind() == vkNumber || key.IsEmpty()) {

@@ -218,6 +218,10 @@ TEST_F(NtxTagTest, NumbersAndDatesSortAsTheirTextForms) {
     DVobjIndexKeyData key(32);
     key.SetNumber(-3.5);
     EXPECT_EQ(amounts->Tag()->Seek(key), 2);
+    key.SetText("-3.5");  // a number typed as text, as the handler's FindKey passes it
+    EXPECT_EQ(amounts->Tag()->Seek(key), 2);
+    key.SetText("12.25");
+    EXPECT_EQ(amounts->Tag()->Seek(key), 6);
     table_->DetachAll();
     amounts.reset();
     auto dates = Create("BORN");
