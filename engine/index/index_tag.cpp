@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "engine/index/index_file.h"
+#include "engine/index/index_scopes.h"
+#include "engine/index/sorter.h"
 #include "engine/storage/record_buffer_scope.h"
 #include "engine/storage/restore.h"
 
@@ -76,6 +78,24 @@ bool DVobjIndexTag::EvaluateFor() {
     TdvVariant v(16);
     if (forHandler_->Evaluate(v) != exptype::kLogical) return false;
     return v.AsBoolean();
+}
+
+void DVobjIndexTag::AddTableKeys(TdvSort& sorter) {
+    TdvIndexOwner* table = owner_->Owner();
+    if (!table || !keyHandler_) owner_->ReportError(idxerr::kNoTable, idxsub::kBuild, owner_->FileName());
+    TdvBuildRecordScope keep(table);
+    const int32_t count = table->RecordCount();
+    table->StatusUpdate(-1, 1, count);
+    DVobjIndexKeyData key(kEvalCapacity);
+    for (int32_t n = 1; n <= count; ++n) {
+        table->ReadRecordPhysical(n);
+        table->StatusUpdate(1, n, 0);
+        if (hasFor_ && !EvaluateFor()) continue;
+        keyHandler_->Evaluate(key);
+        ConvertKey(key, true);
+        sorter.Add(key, n);
+    }
+    table->StatusUpdate(0, 0, 0);
 }
 
 std::string DVobjIndexTag::KeyExpressionText() const { return keyHandler_ ? keyHandler_->Text() : std::string(); }

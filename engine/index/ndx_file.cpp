@@ -121,28 +121,10 @@ bool DVobjNDXTag::DefineTag(const std::string& name, const std::string& keyExpre
 }
 
 void DVobjNDXTag::Build() {
-    TdvIndexOwner* table = file_->Owner();
-    if (!table || !keyHandler_)
-        file_->ReportError(idxerr::kNoTable, idxsub::kBuild, file_->FileName());
     ReleaseNodes();
     DVobjSortNdx sorter(this);
-    {
-        TdvBuildRecordScope keep(table);
-        const int32_t count = table->RecordCount();
-        table->StatusUpdate(-1, 1, count);
-        DVobjIndexKeyData key(256);
-        // Every physical record, deleted ones included: an xBase index holds them all.
-        for (int32_t n = 1; n <= count; ++n) {
-            table->ReadRecordPhysical(n);
-            table->StatusUpdate(1, n, 0);
-            if (hasFor_ && !EvaluateFor()) continue;
-            keyHandler_->Evaluate(key);
-            ConvertKey(key, true);
-            sorter.Add(key, n);
-        }
-        table->StatusUpdate(0, 0, 0);
-    }
-    root_ = sorter.WritePages(table);
+    AddTableKeys(sorter);
+    root_ = sorter.WritePages(file_->Owner());
     headerDirty_ = true;
     WriteHeader();
 }

@@ -164,27 +164,10 @@ bool DVobjNTXTag::DefineTag(const std::string& name, const std::string& keyExpre
 }
 
 void DVobjNTXTag::Build() {
-    TdvIndexOwner* table = file_->Owner();
-    if (!table || !keyHandler_) file_->ReportError(idxerr::kNoTable, idxsub::kBuild, file_->FileName());
     ReleaseNodes();
     DVobjSortNTX sorter(this);
-    {
-        TdvBuildRecordScope keep(table);
-        const int32_t count = table->RecordCount();
-        table->StatusUpdate(-1, 1, count);
-        DVobjIndexKeyData key(256);
-        // Every physical record, deleted ones included, that meets the FOR condition.
-        for (int32_t n = 1; n <= count; ++n) {
-            table->ReadRecordPhysical(n);
-            table->StatusUpdate(1, n, 0);
-            if (hasFor_ && !EvaluateFor()) continue;
-            keyHandler_->Evaluate(key);
-            ConvertKey(key, true);
-            sorter.Add(key, n);
-        }
-        table->StatusUpdate(0, 0, 0);
-    }
-    root_ = sorter.WritePages(table);
+    AddTableKeys(sorter);
+    root_ = sorter.WritePages(file_->Owner());
     headerDirty_ = true;
     WriteHeader();
 }
