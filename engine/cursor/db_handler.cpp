@@ -14,6 +14,7 @@
 #include "engine/index/index_file.h"
 #include "engine/index/index_key.h"
 #include "engine/index/index_tag.h"
+#include "engine/index/key_field.h"
 #include "engine/storage/crypt.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/huge_set.h"
@@ -78,6 +79,9 @@ public:
         ReporterReturned();
     }
     void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) override { h_->StatusUpdate(stat1, stat2, stat3); }
+    bool NumericField(const std::string& expression, int32_t& width, int32_t& decimals) override {
+        return NumericKeyField(*h_, expression, width, decimals);
+    }
 
 private:
     DVO_dBHandler* h_;

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "engine/index/ndx_file.h"
+#include "engine/index/ntx_file.h"
 #include "engine/storage/os_services.h"
 
 namespace {
@@ -29,8 +30,25 @@ TdvIndexCapabilities NdxCapabilities() {
     return can;
 }
 
+// An NTX file holds one tag and keeps unique, descending and FOR in its header.
+TdvIndexCapabilities NtxCapabilities() {
+    TdvIndexCapabilities can;
+    can.unique = can.descending = can.forCondition = true;
+    return can;
+}
+
+std::unique_ptr<DVobjIndexFile> OpenNtx(TdvIndexOwner* owner, bool readOnly, bool shared,
+                                        const std::string& fileName) {
+    return std::make_unique<DVobjNTXFile>(owner, false, false, readOnly, shared, fileName);
+}
+
+std::unique_ptr<DVobjIndexFile> CreateNtx(TdvIndexOwner* owner, bool shared, const std::string& fileName) {
+    return std::make_unique<DVobjNTXFile>(owner, true, true, false, shared, fileName);
+}
+
 std::map<std::string, Format>& Formats() {
-    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx, NdxCapabilities()}}};
+    static std::map<std::string, Format> formats{{".NDX", Format{&OpenNdx, &CreateNdx, NdxCapabilities()}},
+                                                 {".NTX", Format{&OpenNtx, &CreateNtx, NtxCapabilities()}}};
     return formats;
 }
 

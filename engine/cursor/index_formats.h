@@ -34,7 +34,8 @@ public:
                          TdvIndexCapabilities capabilities = {});
     // What the format of the extension can keep; none of it for an extension no format has.
     static TdvIndexCapabilities Capabilities(std::string_view extension);
-    // The opener of the extension, nullptr when no format has it. ".NDX" is registered from the start.
+    // The opener of the extension, nullptr when no format has it. ".NDX" and ".NTX" are registered from the
+    // start.
     static TdvIndexOpener Find(std::string_view extension);
     // The creator of the extension, nullptr when no format builds such files.
     static TdvIndexCreator FindCreator(std::string_view extension);

@@ -168,6 +168,11 @@ void TOrdaneDataSet::CheckActive() const {
 
 // --- translation -------------------------------------------------------------------------------------------------
 
+bool TOrdaneDataSet::Translating() const {
+    // A table of version 0x07 (the dBase III layout written by a Windows program) holds ANSI text already.
+    return translate_ && !(handler_ && handler_->Version() == kAnsiVersion);
+}
+
 int TOrdaneDataSet::Translate(const char* source, char* destination, bool toOem) {
     if (!source) {
         if (destination) destination[0] = '\0';
@@ -175,7 +180,7 @@ int TOrdaneDataSet::Translate(const char* source, char* destination, bool toOem)
     }
     const size_t n = std::strlen(source);
     if (!destination) return static_cast<int>(n);
-    if (translate_) {
+    if (Translating()) {
         if (toOem) os::AnsiToOem(source, destination, n);
         else os::OemToAnsi(source, destination, n);
         destination[n] = '\0';
@@ -186,17 +191,17 @@ int TOrdaneDataSet::Translate(const char* source, char* destination, bool toOem)
 }
 
 void TOrdaneDataSet::TranslateBytes(char* text, size_t count, bool toOem) const {
-    if (!translate_ || !text || count == 0) return;
+    if (!Translating() || !text || count == 0) return;
     if (toOem) os::AnsiToOem(text, text, count);
     else os::OemToAnsi(text, text, count);
 }
 
 std::string TOrdaneDataSet::ToTableText(const std::string& text) const {
-    return translate_ ? os::AnsiToOem(text) : text;
+    return Translating() ? os::AnsiToOem(text) : text;
 }
 
 Variant TOrdaneDataSet::ToTableText(const Variant& value) const {
-    if (!translate_) return value;
+    if (!Translating()) return value;
     switch (value.GetType()) {
         case Variant::Type::Text: return Variant(os::AnsiToOem(value.AsString()));
         case Variant::Type::Array: {

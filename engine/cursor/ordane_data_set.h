@@ -105,6 +105,10 @@ public:
     void SetTableName(const std::string& name);
     // Translate text between the program's ANSI and the table's OEM code page. Default true.
     bool TranslateASCII() const { return translate_; }
+    // Whether text is translated between the table's OEM code page and ANSI: TranslateASCII, unless the table
+    // holds ANSI text itself.
+    bool Translating() const;
+    static constexpr uint8_t kAnsiVersion = 0x07;
     void SetTranslateASCII(bool value) { translate_ = value; }
     // Show deleted records; passed to an open handler at once.
     bool UseDeleted() const { return useDeleted_; }

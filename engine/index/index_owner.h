@@ -53,4 +53,10 @@ public:
     [[noreturn]] virtual void ReportError(int32_t code, int32_t subCode, const std::string& info) = 0;
     // Progress of index builds: start (-1, phase, total), step (phase, n), end (0, 0, 0).
     virtual void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) = 0;
+    // Width and decimals of the numeric field an expression consists of (formats that store numbers as text
+    // size their keys by it); false when the expression is no numeric field of the table.
+    virtual bool NumericField(const std::string& expression, int32_t& width, int32_t& decimals) {
+        (void)expression, (void)width, (void)decimals;
+        return false;
+    }
 };

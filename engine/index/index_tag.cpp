@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "engine/index/index_file.h"
+#include "engine/index/index_scopes.h"
+#include "engine/index/sorter.h"
 #include "engine/storage/record_buffer_scope.h"
 #include "engine/storage/restore.h"
 
@@ -78,10 +80,28 @@ bool DVobjIndexTag::EvaluateFor() {
     return v.AsBoolean();
 }
 
+void DVobjIndexTag::AddTableKeys(TdvSort& sorter) {
+    TdvIndexOwner* table = owner_->Owner();
+    if (!table || !keyHandler_) owner_->ReportError(idxerr::kNoTable, idxsub::kBuild, owner_->FileName());
+    TdvBuildRecordScope keep(table);
+    const int32_t count = table->RecordCount();
+    table->StatusUpdate(-1, 1, count);
+    DVobjIndexKeyData key(kEvalCapacity);
+    for (int32_t n = 1; n <= count; ++n) {
+        table->ReadRecordPhysical(n);
+        table->StatusUpdate(1, n, 0);
+        if (hasFor_ && !EvaluateFor()) continue;
+        keyHandler_->Evaluate(key);
+        ConvertKey(key, true);
+        sorter.Add(key, n);
+    }
+    table->StatusUpdate(0, 0, 0);
+}
+
 std::string DVobjIndexTag::KeyExpressionText() const { return keyHandler_ ? keyHandler_->Text() : std::string(); }
 
 int DVobjIndexTag::CompareKeys(const DVobjIndexKeyData& key, const DVobjIndexKeyData& entry, int partial) const {
-    const int r = key.Compare(&entry, nullptr, nullptr, partial);
+    const int r = key.Compare(&entry, nullptr, collation_, partial);
     return storedDescending_ ? -r : r;
 }
 
@@ -211,14 +231,14 @@ int DVobjIndexTag::RangeCheck() const {
     if (bof_) return -1;
     int r = 0;
     if (!high_.IsEmpty()) {
-        r = high_.Compare(&currentKey_, nullptr, nullptr, highCompareMode_);
+        r = high_.Compare(&currentKey_, nullptr, collation_, highCompareMode_);
         if (storedDescending_) r = -r;
         if (highFlag_ && r == 0) r = 1;
         if (r <= 0) return r;
     }
     int c = 0;
     if (!low_.IsEmpty()) {
-        c = low_.Compare(&currentKey_, nullptr, nullptr, 0);
+        c = low_.Compare(&currentKey_, nullptr, collation_, 0);
         if (storedDescending_) c = -c;
     }
     if (lowInclusive_ && c == 0) c = -1;
@@ -229,7 +249,7 @@ int DVobjIndexTag::RangeCheck() const {
 void DVobjIndexTag::MoveRangeCheck() {
     if (!HasRange() || bof_ || eof_) return;
     if (!high_.IsEmpty()) {
-        int r = high_.Compare(&currentKey_, nullptr, nullptr, highCompareMode_);
+        int r = high_.Compare(&currentKey_, nullptr, collation_, highCompareMode_);
         if (storedDescending_) r = -r;
         if (r < 0) {
             eof_ = true;
@@ -237,7 +257,7 @@ void DVobjIndexTag::MoveRangeCheck() {
         }
     }
     if (!low_.IsEmpty()) {
-        int c = low_.Compare(&currentKey_, nullptr, nullptr, 0);
+        int c = low_.Compare(&currentKey_, nullptr, collation_, 0);
         if (storedDescending_) c = -c;
         if (c > 0) bof_ = true;
     }

@@ -15,6 +15,7 @@
 #include "engine/storage/record_request.h"
 
 class DVobjIndexFile;
+class TdvSort;
 
 class DVobjIndexTag {
 public:
@@ -93,6 +94,10 @@ public:
 
 protected:
     friend class DVobjIndexKey;
+    // Feeds a build's sorter the converted key of every physical record of the table (deleted ones included: an
+    // xBase index holds them all) that meets the FOR condition, with progress (phase 1); the table's current
+    // record is put back after. Raises idxerr::kNoTable without a table or a key expression.
+    void AddTableKeys(TdvSort& sorter);
     // Range check of a seek: 0 inside, negative above the high bound, positive below the low bound.
     int RangeCheck() const;
     // Range check after a move: sets EOF above the high bound or BOF below the low bound.
@@ -134,6 +139,7 @@ protected:
     bool storedDescending_ = false;
     bool reversed_ = false;
     bool updating_ = false;
+    const uint8_t* collation_ = nullptr;  // 256 text weights a format learned from its file; nullptr: bytes
     std::unique_ptr<TdvKeyExpression> keyHandler_;
     std::unique_ptr<TdvKeyExpression> forHandler_;
     std::vector<std::unique_ptr<DVobjIndexKey>> spare_;  // recycled nodes

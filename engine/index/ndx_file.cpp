@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/index/index_scopes.h"
 #include "engine/index/sort_ndx.h"
 #include "engine/storage/dbf_date.h"
 #include "engine/storage/errors.h"
@@ -23,43 +24,6 @@ bool InteriorPage(const DVobjIndexFile* file, const uint8_t* page) {
         TdvByteView(page, kBlock, TdvStructure{idxerr::kBadPage, idxsub::kReadNode, file->FileName()}));
 }
 
-// Holds the whole-file lock of a shared file for a scope (a file not shared needs none).
-class WholeLock {
-public:
-    explicit WholeLock(DVobjIndexFile* file) : disk_(file->Disk()) {
-        if (!disk_->IsShared()) return;
-        if (!disk_->LockWhole()) file->LockFailed(disk_->Error());
-        held_ = true;
-    }
-    ~WholeLock() {
-        if (held_) disk_->UnlockRegion();
-    }
-    WholeLock(const WholeLock&) = delete;
-    WholeLock& operator=(const WholeLock&) = delete;
-
-private:
-    DVO_DiskFile* disk_;
-    bool held_ = false;
-};
-
-// Restores the table's current record after a build walked the table.
-class RecordScope {
-public:
-    explicit RecordScope(TdvIndexOwner* owner) : owner_(owner), record_(owner->CurrentRecord()) {}
-    ~RecordScope() {
-        try {
-            if (record_ >= 1 && record_ <= owner_->RecordCount()) owner_->ReadRecordPhysical(record_);
-        } catch (...) {
-            // The build's own failure, if any, is the one worth reporting.
-        }
-    }
-    RecordScope(const RecordScope&) = delete;
-    RecordScope& operator=(const RecordScope&) = delete;
-
-private:
-    TdvIndexOwner* owner_;
-    int32_t record_;
-};
 }  // namespace
 
 // --- DVobjNDXTag ---------------------------------------------------------------------------------------------
@@ -157,28 +121,10 @@ bool DVobjNDXTag::DefineTag(const std::string& name, const std::string& keyExpre
 }
 
 void DVobjNDXTag::Build() {
-    TdvIndexOwner* table = file_->Owner();
-    if (!table || !keyHandler_)
-        file_->ReportError(idxerr::kNoTable, idxsub::kBuild, file_->FileName());
     ReleaseNodes();
     DVobjSortNdx sorter(this);
-    {
-        RecordScope keep(table);
-        const int32_t count = table->RecordCount();
-        table->StatusUpdate(-1, 1, count);
-        DVobjIndexKeyData key(256);
-        // Every physical record, deleted ones included: an xBase index holds them all.
-        for (int32_t n = 1; n <= count; ++n) {
-            table->ReadRecordPhysical(n);
-            table->StatusUpdate(1, n, 0);
-            if (hasFor_ && !EvaluateFor()) continue;
-            keyHandler_->Evaluate(key);
-            ConvertKey(key, true);
-            sorter.Add(key, n);
-        }
-        table->StatusUpdate(0, 0, 0);
-    }
-    root_ = sorter.WritePages(table);
+    AddTableKeys(sorter);
+    root_ = sorter.WritePages(file_->Owner());
     headerDirty_ = true;
     WriteHeader();
 }
@@ -353,7 +299,7 @@ DVobjIndexTag* DVobjNDXFile::CreateTag(const std::string&, const std::string& ke
         const int type = key->Evaluate(value);
         if (!probe.LayOut(type, type == exptype::kLogical ? 1 : value.Size())) return nullptr;
     }
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     CloseTags();
     failed_ = false;
     // A rebuilt file holds nothing of the old one, so the same table always gives the same bytes.
@@ -398,32 +344,15 @@ bool DVobjNDXFile::PageInFile(int32_t block) {
     return block >= 1 && block < knownBlocks_;
 }
 
-DVobjNDXFile::CachedPage* DVobjNDXFile::CacheSlot(int32_t block, const uint8_t* page) {
-    // Only a file nobody else may change can keep pages between reads.
-    if (disk_->IsShared() || block < 0) return nullptr;
-    if (!cache_) cache_ = std::make_unique<CachedPage[]>(2 * kCacheSlots);
-    const size_t at = static_cast<size_t>(block) % kCacheSlots;
-    // Interior pages (and the header) have their own half, so the many leaves never push them out.
-    CachedPage* upper = &cache_[at];
-    CachedPage* lower = &cache_[kCacheSlots + at];
-    if (!page) return upper->block == block ? upper : lower;
-    const bool interior = block == 0 || InteriorPage(this, page);
-    return interior ? upper : lower;
-}
-
 void DVobjNDXFile::ForgetPages() {
-    cache_.reset();
+    cache_.Clear();
     knownBlocks_ = 0;
 }
 
 bool DVobjNDXFile::ReadPage(int32_t block, uint8_t* buffer, int32_t count) {
     if (count != kBlock) throw ERangeError();
     ++pageReads_;
-    CachedPage* slot = CacheSlot(block, nullptr);
-    if (slot && slot->block == block) {
-        std::memcpy(buffer, slot->bytes, kBlock);
-        return true;
-    }
+    if (!disk_->IsShared() && cache_.Get(block, buffer)) return true;
     const bool whole = ReadBlock(static_cast<int64_t>(block) * kBlock, buffer, kBlock);
     if (whole) Remember(block, buffer);
     return whole;
@@ -437,13 +366,9 @@ void DVobjNDXFile::WritePage(int32_t block, const uint8_t* buffer, int32_t count
 }
 
 void DVobjNDXFile::Remember(int32_t block, const uint8_t* page) {
-    CachedPage* slot = CacheSlot(block, page);
-    if (!slot) return;
-    // A page may change from leaf to interior: never leave a stale copy in the other half.
-    CachedPage* other = CacheSlot(block, nullptr);
-    if (other != slot && other->block == block) other->block = -1;
-    slot->block = block;
-    std::memcpy(slot->bytes, page, kBlock);
+    // Only a file nobody else may change can keep pages between reads.
+    if (disk_->IsShared()) return;
+    cache_.Put(block, page, block == 0 || InteriorPage(this, page));
 }
 
 void DVobjNDXFile::Reencrypt() {
@@ -454,7 +379,7 @@ void DVobjNDXFile::Reencrypt() {
 void DVobjNDXFile::EmptyFile() {
     DVobjNDXTag* tag = Tag();
     if (!tag) return;
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     tag->ReleaseNodes();
     disk_->Truncate(2 * kBlock);
     ForgetPages();
@@ -469,7 +394,7 @@ void DVobjNDXFile::EmptyFile() {
 void DVobjNDXFile::Reindex() {
     DVobjNDXTag* tag = Tag();
     if (!tag) return;
-    WholeLock lock(this);
+    TdvWholeFileLock lock(this);
     EmptyFile();
     allocationEnd_ = 1;
     // The build overwrites the empty root from block 1 on; cut what a smaller tree leaves behind.

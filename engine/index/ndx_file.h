@@ -11,6 +11,7 @@
 #include "engine/index/index_file.h"
 #include "engine/index/index_tag.h"
 #include "engine/index/ndx_page.h"
+#include "engine/index/page_cache.h"
 
 class DVobjNDXFile;
 
@@ -91,15 +92,9 @@ public:
 
 private:
     static constexpr size_t kCacheSlots = 4096;  // per half: 4 MB at most
-    struct CachedPage {
-        int32_t block = -1;
-        uint8_t bytes[kBlockSize];
-    };
-    // The slot that holds block (page nullptr) or should take the page; nullptr when nothing is cached.
-    CachedPage* CacheSlot(int32_t block, const uint8_t* page);
     void Remember(int32_t block, const uint8_t* page);
     void ForgetPages();
-    std::unique_ptr<CachedPage[]> cache_;  // direct-mapped by block number: interior half, leaf half
+    TdvPageCache cache_{kBlockSize, kCacheSlots};  // pages of a file not shared
     int32_t knownBlocks_ = 0;              // blocks known to be in the file
     int64_t pageReads_ = 0;
 };

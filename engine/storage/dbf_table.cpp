@@ -34,7 +34,8 @@ TdvFieldDesc DecodeDescriptor(const TdvByteView& d) {
     return f;
 }
 
-bool AcceptedVersion(uint8_t v) { return v == 0x03 || v == 0x30 || v == 0x83 || v == 0x8B || v == 0xF5; }
+// 0x07: the dBase III layout as a Windows program writes it, with ANSI text.
+bool AcceptedVersion(uint8_t v) { return v == 0x03 || v == 0x07 || v == 0x30 || v == 0x83 || v == 0x8B || v == 0xF5; }
 
 std::string TableFileName(const std::string& fileName) {
     std::string name(textutil::Trim(fileName, textutil::IsBlank));

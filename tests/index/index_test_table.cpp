@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/index/key_field.h"
 #include "engine/storage/errors.h"
 #include "engine/storage/variant_value.h"
 
@@ -123,4 +124,8 @@ void TestTable::ReportError(int32_t code, int32_t subCode, const std::string& in
 
 void TestTable::StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) {
     if (recordProgress) progress.push_back({stat1, stat2, stat3});
+}
+
+bool TestTable::NumericField(const std::string& expression, int32_t& width, int32_t& decimals) {
+    return NumericKeyField(*this, expression, width, decimals);
 }

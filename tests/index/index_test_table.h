@@ -41,6 +41,7 @@ public:
     std::unique_ptr<TdvKeyExpression> CompileExpression(const std::string& text) override;
     [[noreturn]] void ReportError(int32_t code, int32_t subCode, const std::string& info) override;
     void StatusUpdate(int32_t stat1, int32_t stat2, int32_t stat3) override;
+    bool NumericField(const std::string& expression, int32_t& width, int32_t& decimals) override;
 
     std::vector<std::vector<int32_t>> progress;  // every progress report received
     bool recordProgress = false;

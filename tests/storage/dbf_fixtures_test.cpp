@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 bool Accepted(int version) {
-    return version == 0x03 || version == 0x30 || version == 0x83 || version == 0x8B || version == 0xF5;
+    return version == 0x03 || version == 0x07 || version == 0x30 || version == 0x83 || version == 0x8B || version == 0xF5;
 }
 
 TEST(PeerFixtures, EveryTableOpensWithItsHeaderAndRecordBytes) {
