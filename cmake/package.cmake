@@ -1,12 +1,12 @@
 # Debian packages through CPack (`cpack -G DEB` in the build folder), one per install component:
 #   velmora      the program, its screensavers and sample table, the ordane tool, desktop entry, icon, man page
 #   velmora-dev  the engine's headers, static libraries and CMake package
-# The program's library dependencies are found by dpkg-shlibdeps from the binaries themselves.
+# Each description's first line is its package's summary. The program's library dependencies are found by
+# dpkg-shlibdeps from the binaries themselves.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Screensaver launcher over an xBase table engine")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -20,19 +20,21 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME velmora)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "hicolor-icon-theme, man-db")
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-    "Velmora, a screensaver launcher, and ordane, a command-line tool over its xBase engine\n\
-The launcher lists screensavers from a DBF table and starts the one picked; ordane shows, checks, creates,\n\
-imports and indexes DBF tables, memo files and indexes, and exports tables as JSON Lines, CSV or SQL.")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
+    "screensaver launcher and a command-line tool for xBase tables\n\
+The launcher lists screensavers from a DBF table and starts the one picked.\n\
+ordane shows, checks, creates, imports and indexes DBF tables, memo files\n\
+and indexes, and exports tables as JSON Lines, CSV or SQL.")
 
 # Static libraries: the consumer's compiler and C++ library are all they need.
 set(CPACK_DEBIAN_DEVEL_PACKAGE_NAME velmora-dev)
 set(CPACK_DEBIAN_DEVEL_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVEL_PACKAGE_DEPENDS "libstdc++-dev")
 set(CPACK_DEBIAN_DEVEL_PACKAGE_SUGGESTS "cmake (>= 3.22)")
-set(CPACK_COMPONENT_DEVEL_DESCRIPTION
-    "Velmora's xBase engine for C++ programs\n\
-Headers, static libraries and a CMake package (find_package(Velmora CONFIG)) giving Velmora::engine (DBF\n\
-tables, memos, indexes, expressions, the table handler) and Velmora::dataset (the data set over it).")
+set(CPACK_DEBIAN_DEVEL_DESCRIPTION
+    "xBase table engine for C++ programs\n\
+Headers, static libraries and a CMake package: find_package(Velmora CONFIG)\n\
+gives Velmora::engine (DBF tables, memos, indexes, expressions, the table\n\
+handler) and Velmora::dataset (the data set over it).")
 
 include(CPack)
