@@ -5,6 +5,7 @@
 #include "tools/ordane/command.h"
 #include "tools/ordane/csv.h"
 #include "tools/ordane/field_text.h"
+#include "tools/ordane/sql_format.h"
 
 namespace ordane {
 namespace {
@@ -19,8 +20,10 @@ public:
         sub_->add_option("--filter", filter_, "Show only the records for which this expression is true");
         sub_->add_flag("--deleted", deleted_, "Show deleted records too");
         sub_->add_flag("--raw", raw_, "Show every value as the hex of its stored bytes");
-        sub_->add_option("--format", format_, "Output format")->check(CLI::IsMember({"jsonl", "csv"}))
+        sub_->add_option("--format", format_, "Output format")->check(CLI::IsMember({"jsonl", "csv", "sql"}))
             ->capture_default_str();
+        sub_->add_option("--dialect", dialect_, "SQL dialect of --format sql")
+            ->check(CLI::IsMember({"postgres", "sqlite"}))->capture_default_str();
     }
 
     int Run() override {
@@ -33,6 +36,10 @@ public:
             t->SetFilterActive(true);
         }
         t->SetReadAhead(t->MasterTag() == nullptr);
+        if (format_ == "sql") {
+            if (raw_) throw UsageError("--raw is for --format jsonl and csv");
+            return DumpSql(*t, table_, dialect_, codePage_, deleted_);
+        }
         const auto& fields = t->Fields();
         const bool csv = format_ == "csv";
         if (csv) {
@@ -66,6 +73,7 @@ private:
     bool deleted_ = false;
     bool raw_ = false;
     std::string format_ = "jsonl";
+    std::string dialect_ = "postgres";
 };
 
 }  // namespace
