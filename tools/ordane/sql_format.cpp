@@ -31,6 +31,30 @@ std::string_view Trimmed(std::string_view s) {
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// Appends v as exactly width digits (REQUIRES: v < 10^width).
+void AppendDigits(std::string& out, unsigned v, int width) {
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, v /= 10) digits[i] = static_cast<char>('0' + v % 10);
+    out.append(digits, static_cast<size_t>(width));
+}
+
+// The date of "YYYYMMDD" text when it is a valid one; false for anything else (the engine then decides).
+bool PlainDate(std::string_view text, unsigned* y, unsigned* m, unsigned* d) {
+    if (text.size() != 8) return false;
+    unsigned v[8];
+    for (int i = 0; i < 8; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v[i] = static_cast<unsigned>(text[i] - '0');
+    }
+    *y = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
+    *m = v[4] * 10 + v[5];
+    *d = v[6] * 10 + v[7];
+    static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (*y < 1 || *m < 1 || *m > 12 || *d < 1) return false;
+    const bool leap = (*y % 4 == 0 && *y % 100 != 0) || *y % 400 == 0;
+    return *d <= days[*m - 1] + (*m == 2 && leap ? 1 : 0);
+}
+
 void AppendDecimal(std::string& out, uint64_t v) {
     char digits[24];
     int n = 0;
@@ -162,16 +186,13 @@ void SqlWriter::Begin() {
     }
     Write("\n);\n");
     if (postgres) Write("COPY " + table + " (" + names + ") FROM stdin;\n");
+    insertInto_ = "INSERT INTO " + table + " VALUES(";
     Flush();
 }
 
 void SqlWriter::Row() {
     const bool postgres = dialect_ == SqlDialect::kPostgres;
-    if (!postgres) {
-        Write("INSERT INTO ");
-        Write(Quoted(tableName_));
-        Write(" VALUES(");
-    }
+    if (!postgres) Write(insertInto_);
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (i) Write(postgres ? "\t" : ",");
         Value(columns_[i]);
@@ -197,12 +218,15 @@ void SqlWriter::Value(const Column& c) {
     switch (c.kind) {
         case Kind::kText: {
             // Text pads with blanks, and some writers with NUL bytes.
-            size_t end = bytes.find_last_not_of(std::string_view(" \0", 2));
-            if (end == std::string_view::npos) return Null();
-            return Text(bytes.substr(0, end + 1), c);
+            size_t end = bytes.size();
+            while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0')) --end;
+            if (end == 0) return Null();
+            return Text(bytes.substr(0, end), c);
         }
         case Kind::kNumber: return Number(c, Trimmed(bytes));
         case Kind::kDate: {
+            unsigned y = 0, m = 0, d = 0;
+            if (PlainDate(bytes, &y, &m, &d)) return DateText(y, m, d, -1);
             if (IsBlank(bytes)) return Null();
             int32_t day = 0;
             try {
@@ -310,15 +334,16 @@ void SqlWriter::Text(std::string_view bytes, const Column& c) {
         return;
     }
     if (sqlite) buffer_ += '\'';
-    for (char ch : bytes) {
-        const uint8_t b = static_cast<uint8_t>(ch);
+    size_t plain = 0;  // start of the run of bytes that are written as they stand
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const uint8_t b = static_cast<uint8_t>(bytes[i]);
+        if (b < 0x80 && b >= 0x20 && b != '\'' && b != '\\') continue;
         if (b == 0) NulInText(c);
-        if (b < 0x80 && b != '\'' && b != '\\' && b >= 0x20) {
-            buffer_ += ch;
-        } else {
-            buffer_ += escaped_[b];
-        }
+        buffer_.append(bytes.data() + plain, i - plain);
+        buffer_ += escaped_[b];
+        plain = i + 1;
     }
+    buffer_.append(bytes.data() + plain, bytes.size() - plain);
     if (sqlite) buffer_ += '\'';
 }
 
@@ -346,17 +371,30 @@ void SqlWriter::Date(int32_t day, int64_t millisecond, bool withTime) {
         ++unfit_;
         return Null();
     }
-    char text[48];
-    if (withTime) {
+    DateText(static_cast<unsigned>(y), static_cast<unsigned>(m), static_cast<unsigned>(d),
+             withTime ? millisecond : -1);
+}
+
+void SqlWriter::DateText(unsigned y, unsigned m, unsigned d, int64_t millisecond) {
+    const bool sqlite = dialect_ == SqlDialect::kSqlite;
+    if (sqlite) buffer_ += '\'';
+    AppendDigits(buffer_, y, 4);
+    buffer_ += '-';
+    AppendDigits(buffer_, m, 2);
+    buffer_ += '-';
+    AppendDigits(buffer_, d, 2);
+    if (millisecond >= 0) {
         const auto ms = static_cast<unsigned>(millisecond);
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02u:%02u:%02u.%03u", y, m, d, ms / 3600000u,
-                      ms / 60000u % 60u, ms / 1000u % 60u, ms % 1000u);
-    } else {
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+        buffer_ += ' ';
+        AppendDigits(buffer_, ms / 3600000u, 2);
+        buffer_ += ':';
+        AppendDigits(buffer_, ms / 60000u % 60u, 2);
+        buffer_ += ':';
+        AppendDigits(buffer_, ms / 1000u % 60u, 2);
+        buffer_ += '.';
+        AppendDigits(buffer_, ms % 1000u, 3);
     }
-    if (dialect_ == SqlDialect::kSqlite) buffer_ += '\'';
-    Write(text);
-    if (dialect_ == SqlDialect::kSqlite) buffer_ += '\'';
+    if (sqlite) buffer_ += '\'';
 }
 
 void SqlWriter::FlushIfFull() {

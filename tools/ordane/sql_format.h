@@ -73,6 +73,7 @@ private:
     [[noreturn]] void NulInText(const Column& c) const;
     void Bytes(std::string_view bytes);
     void Date(int32_t day, int64_t millisecond, bool withTime);
+    void DateText(unsigned y, unsigned m, unsigned d, int64_t millisecond);  // millisecond < 0: a date only
     void Write(std::string_view s) { buffer_.append(s); }
     void FlushIfFull();
     void Flush();
@@ -88,6 +89,7 @@ private:
     std::string buffer_;        // output not yet written to out_
     std::string memo_;          // the memo being written
     std::string text_;          // text being converted before it is written
+    std::string insertInto_;    // SQLite: what starts each row
     int64_t unfit_ = 0;
 };
 
