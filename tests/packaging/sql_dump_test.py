@@ -300,6 +300,59 @@ def check_hostile(db, work):
         fail("the script cut short by a NUL byte left a table behind")
 
 
+# Stored number text of an N(6,2) field and what the database must hold; None: written as NULL.
+NUMBER_TEXT = [
+    ("  1.50", 1.5),
+    ("  +1.5", 1.5),
+    ("  -0.0", 0.0),
+    ("   -.5", -0.5),
+    ("   12.", 12.0),
+    ("000042", 42.0),
+    ("      ", None),   # blank
+    ("******", None),   # what an overflowing writer leaves
+    ("   1e3", None),
+    (" 1,5  ", None),
+    ("123456", None),   # more whole digits than N(6,2) can hold
+    ("  1.234", 1.23),  # cut to the field's width when stored
+]
+
+
+def check_numbers(db, work):
+    """Number text that is not a number of its field becomes NULL, and the dump says how many."""
+    import struct
+    table = os.path.join(work, "numbers.dbf")
+    ordane("create", table, "--version", "0x03", "--fields", "AMOUNT N(6,2); WHEN D")
+    source = os.path.join(work, "numbers.jsonl")
+    with open(source, "w") as f:
+        for _ in NUMBER_TEXT:
+            f.write(json.dumps({"AMOUNT": 0, "WHEN": "2019-11-12"}) + "\n")
+    ordane("import", table, "--from", source)
+    with open(table, "r+b") as f:
+        header = f.read(12)
+        header_length, record_length = struct.unpack("<HH", header[8:12])
+        dates = [b"20191112", b"20190230", b"        ", b"2019111x"]
+        for i, (text, _) in enumerate(NUMBER_TEXT):
+            f.seek(header_length + i * record_length + 1)
+            f.write(text.encode()[:6] + dates[i % len(dates)])
+    r = ordane("dump", table, "--format", "sql", "--dialect", DIALECT)
+    code, errors = db.load(r.stdout)
+    if code != 0:
+        return fail("number table: the database refused the script: " + errors.strip()[:400])
+    rows = db.rows("numbers")
+    got = [None if r["amount"] is None else float(r["amount"]) for r in rows]
+    want = [value for _, value in NUMBER_TEXT]
+    if got != want:
+        fail("number text read back as %r, not %r" % (got, want))
+    got_dates = [None if r["when"] is None else str(r["when"]) for r in rows]
+    want_dates = [("2019-11-12", None, None, None)[i % 4] for i in range(len(NUMBER_TEXT))]
+    if got_dates != want_dates:
+        fail("dates read back as %r, not %r" % (got_dates, want_dates))
+    unfit = sum(1 for t, v in NUMBER_TEXT if v is None and t.strip()) + \
+        sum(1 for i in range(len(NUMBER_TEXT)) if i % 4 in (1, 3))
+    if ("%d values" % unfit).encode() not in r.stderr:
+        fail("the dump did not say that %d values were written as NULL: %r" % (unfit, r.stderr))
+
+
 def main():
     work = tempfile.mkdtemp(prefix="velmora-sql-")
     db = None
@@ -327,6 +380,7 @@ def main():
             names.add(name)
             check_table(db, table, codepage, name)
         check_hostile(db, work)
+        check_numbers(db, work)
     finally:
         if isinstance(db, Postgres):
             db.stop()

@@ -225,16 +225,11 @@ void SqlWriter::Value(const Column& c) {
         }
         case Kind::kNumber: return Number(c, Trimmed(bytes));
         case Kind::kDate: {
+            // Only a real calendar date: the database would refuse anything else, and a guess is no value.
             unsigned y = 0, m = 0, d = 0;
             if (PlainDate(bytes, &y, &m, &d)) return DateText(y, m, d, -1);
-            if (IsBlank(bytes)) return Null();
-            int32_t day = 0;
-            try {
-                day = table_.DateGet(f.number);
-            } catch (const std::exception&) {
-                day = 0;
-            }
-            return Date(day, -1, false);
+            if (!IsBlank(bytes)) ++unfit_;
+            return Null();
         }
         case Kind::kLogical: {
             const char v = bytes.empty() ? ' ' : bytes[0];

@@ -3,7 +3,9 @@
 // Column types hold every value the field can: C varchar(n); N and F numeric(p,s) (integer or bigint when
 // they have no decimals and at most 9 or 18 digits); D date; L boolean; M text; G and memo B bytea (PostgreSQL)
 // or blob (SQLite); binary I integer; binary Y numeric(19,4); binary B double precision; binary T timestamp;
-// other types text. Blank values are NULL. The 0x30 tables' system fields (_NullFlags) are left out.
+// other types text. Blank values are NULL; so are values their column cannot hold (number text that is no number
+// of the field, a date that is not in the calendar), which the dump counts. The 0x30 tables' system fields
+// (_NullFlags) are left out.
 //
 // PostgreSQL: SET client_encoding, BEGIN, CREATE TABLE, COPY ... FROM stdin (text format), COMMIT.
 // SQLite: BEGIN TRANSACTION, CREATE TABLE, one INSERT per record, COMMIT.
