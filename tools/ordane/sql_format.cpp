@@ -101,24 +101,30 @@ SqlWriter::SqlWriter(DVO_dBaseFld& table, std::string tableName, SqlDialect dial
 void SqlWriter::AddColumn(const TdvFieldDesc& f, int codePage) {
     if (table_.Version() == 0x30 && (f.flags & kSystemField)) return;
     Column c{&f, Kind::kText, UniqueName(LowerAscii(os::ToUtf8(f.name, codePage))), {}};
-    const bool binary = table_.IsBinary(f);
+    // The 0x30 tables' binary types, by letter.
+    static const struct {
+        char letter;
+        Kind kind;
+        const char* type;
+    } kBinaryTypes[] = {{'I', Kind::kInt32, "integer"},
+                        {'Y', Kind::kCurrency, "numeric(19,4)"},
+                        {'B', Kind::kDouble, "double precision"},
+                        {'T', Kind::kTimestamp, "timestamp"}};
     const bool postgres = dialect_ == SqlDialect::kPostgres;
     if (table_.IsMemoField(f)) {
         c.kind = f.type == 'M' ? Kind::kMemoText : Kind::kMemoBytes;
         c.type = f.type == 'M' ? "text" : postgres ? "bytea" : "blob";
-    } else if (binary && f.type == 'I') {
-        c.kind = Kind::kInt32;
-        c.type = "integer";
-    } else if (binary && f.type == 'Y') {
-        c.kind = Kind::kCurrency;
-        c.type = "numeric(19,4)";
-    } else if (binary && f.type == 'B') {
-        c.kind = Kind::kDouble;
-        c.type = "double precision";
-    } else if (binary && f.type == 'T') {
-        c.kind = Kind::kTimestamp;
-        c.type = "timestamp";
-    } else if (f.type == 'N' || f.type == 'F' || f.type == 'I' || f.type == 'Y') {
+        return columns_.push_back(std::move(c));
+    }
+    if (table_.IsBinary(f)) {
+        for (const auto& binary : kBinaryTypes) {
+            if (binary.letter != f.type) continue;
+            c.kind = binary.kind;
+            c.type = binary.type;
+            return columns_.push_back(std::move(c));
+        }
+    }
+    if (f.type == 'N' || f.type == 'F' || f.type == 'I' || f.type == 'Y') {
         c.kind = Kind::kNumber;
         c.precision = f.length;
         c.scale = f.decimals;
