@@ -59,6 +59,15 @@ add_library(Velmora::dataset ALIAS velmora_dataset)
 
 install(TARGETS ${velmora_package_targets} velmora_engine EXPORT VelmoraTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT devel)
+# Stripping (cmake --install --strip, and the packages) takes the debug information out of the archives too, and
+# with it the build machine's paths.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    file(GLOB archives \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/libvelmora_*.a\")
+    foreach(archive \${archives})
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \${archive} COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()" COMPONENT devel)
 install(EXPORT VelmoraTargets NAMESPACE Velmora:: DESTINATION ${VELMORA_INSTALL_CMAKEDIR} COMPONENT devel)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/VelmoraConfig.cmake.in
   ${PROJECT_BINARY_DIR}/package/VelmoraConfig.cmake INSTALL_DESTINATION ${VELMORA_INSTALL_CMAKEDIR})

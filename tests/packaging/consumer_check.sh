@@ -10,8 +10,8 @@ check_installed_tree() {
   [ -f "$tree/include/velmora/engine/cursor/ordane_data_set.h" ] || fail "no data-set header"
   [ ! -e "$tree/include/velmora/tools" ] && [ ! -e "$tree/include/velmora/app" ] && \
     [ ! -e "$tree/include/velmora/framework/window" ] || fail "headers of the program, tool or window layer installed"
-  if grep -rlF -e "$source" -e "$build" "$tree/include" "$tree"/lib*/cmake 2>/dev/null; then
-    fail "the installed headers or package name the source or build folder"
+  if grep -rlF -e "$source" -e "$build" "$tree"; then
+    fail "the installed files name the source or build folder"
   fi
   if grep -rl "Qt6\|Qt::" "$tree"/lib*/cmake; then fail "the package asks for Qt"; fi
 
