@@ -19,7 +19,9 @@ function(velmora_export_headers target)
     file(MAKE_DIRECTORY ${folder})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${header} ${root}/${header} SYMBOLIC)
   endforeach()
-  target_include_directories(${target} PUBLIC ${root})
+  # The folder of links is for the build only; an installed target finds the real headers (cmake/install.cmake).
+  target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${root}>)
+  set_property(TARGET ${target} PROPERTY VELMORA_EXPORTED_HEADERS ${headers})
 endfunction()
 
 # velmora_forbid_link(<target> <pattern> <why>): fails the configuration when <target>, or anything it links,

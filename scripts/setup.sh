@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
           libcli11-dev nlohmann-json3-dev python3 python3-dbf python3-dbfread libdbd-xbase-perl
-          xvfb xauth x11-apps netpbm pgdbf)
+          xvfb xauth x11-apps netpbm pgdbf
+          dpkg-dev man-db sqlite3 postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,7 @@
 
 #include "tools/ordane/command.h"
 #include "tools/ordane/record_writer.h"
+#include "tools/ordane/sql_format.h"
 
 namespace ordane {
 namespace {
@@ -17,8 +18,10 @@ public:
         sub_->add_option("--filter", filter_, "Show only the records for which this expression is true");
         sub_->add_flag("--deleted", deleted_, "Show deleted records too");
         sub_->add_flag("--raw", raw_, "Show every value as the hex of its stored bytes");
-        sub_->add_option("--format", format_, "Output format")->check(CLI::IsMember({"jsonl", "csv"}))
+        sub_->add_option("--format", format_, "Output format")->check(CLI::IsMember({"jsonl", "csv", "sql"}))
             ->capture_default_str();
+        sub_->add_option("--dialect", dialect_, "SQL dialect of --format sql")
+            ->check(CLI::IsMember({"postgres", "sqlite"}))->capture_default_str();
     }
 
     int Run() override {
@@ -31,6 +34,10 @@ public:
             t->SetFilterActive(true);
         }
         t->SetReadAhead(t->MasterTag() == nullptr);
+        if (format_ == "sql") {
+            if (raw_) throw UsageError("--raw is for --format jsonl and csv");
+            return DumpSql(*t, table_, dialect_, codePage_, deleted_);
+        }
         RecordWriter writer(*t, codePage_, raw_, format_ == "csv", stdout);
         writer.WriteHeader();
         t->progress.Start("dump", t->RecordCount());
@@ -51,6 +58,7 @@ private:
     bool deleted_ = false;
     bool raw_ = false;
     std::string format_ = "jsonl";
+    std::string dialect_ = "postgres";
 };
 
 }  // namespace
