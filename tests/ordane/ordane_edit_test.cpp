@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "engine/storage/dbf_fields.h"
+#include "ordane_run.h"
 #include "process.h"
 #include "temp_dir.h"
 
@@ -25,36 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-Result Ordane(const std::string& args) {
-    TempDir scratch;
-    const std::string errFile = scratch.File("stderr");
-    Result r;
-    r.out = RunCommand(Quote(ORDANE_PATH) + " " + args + " 2>" + Quote(errFile), &r.status);
-    std::ifstream in(errFile);
-    r.err = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return r;
-}
-
-std::vector<Json> Lines(const std::string& out) {
-    std::vector<Json> lines;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line))
-        if (!line.empty()) lines.push_back(Json::parse(line));
-    return lines;
-}
+using ordane_test::Lines;
+using ordane_test::Ordane;
+using ordane_test::Quote;
+using ordane_test::Result;
 
 std::vector<Json> Dump(const std::string& table, const std::string& extra = "--deleted") {
     Result r = Ordane("dump " + extra + " " + Quote(table));

@@ -20,10 +20,9 @@ Result Ordane(const std::string& args, std::string* err, const std::string& pref
     std::string errFile = scratch.File("stderr");
     Result r;
     r.out = RunCommand(prefix + Quote(ORDANE_PATH) + " " + args + " 2>" + Quote(errFile), &r.status);
-    if (err) {
-        std::ifstream in(errFile);
-        *err = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::ifstream in(errFile);
+    r.err = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (err) *err = r.err;
     return r;
 }
 
