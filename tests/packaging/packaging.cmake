@@ -4,11 +4,18 @@ set(velmora_packaging_args ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${CMAKE_C
     ${CMAKE_CXX_COMPILER} ${PROJECT_VERSION})
 add_test(NAME install_tree COMMAND ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${velmora_packaging_args})
 set_tests_properties(install_tree PROPERTIES TIMEOUT 300)
+# A sanitizer build's code names its sources (see consumer_check.sh).
+set(velmora_packaging_env "VELMORA_SANITIZED=0")
+if(VELMORA_SANITIZE)
+  set(velmora_packaging_env "VELMORA_SANITIZED=1")
+endif()
+set_property(TEST install_tree APPEND PROPERTY ENVIRONMENT ${velmora_packaging_env})
 find_program(VELMORA_DPKG_DEB dpkg-deb)
 if(VELMORA_CPACK AND VELMORA_DPKG_DEB)
   add_test(NAME deb_package COMMAND ${CMAKE_CURRENT_LIST_DIR}/deb_test.sh ${velmora_packaging_args} ${VELMORA_CPACK})
   # cpack stages its own install inside the build folder.
-  set_tests_properties(deb_package PROPERTIES TIMEOUT 600 RESOURCE_LOCK velmora_build_folder)
+  set_tests_properties(deb_package PROPERTIES TIMEOUT 600 RESOURCE_LOCK velmora_build_folder
+    ENVIRONMENT ${velmora_packaging_env})
 endif()
 
 # ordane dump --format sql loaded into SQLite and PostgreSQL and read back; skipped (77) without a database.
